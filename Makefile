@@ -1,0 +1,11 @@
+# The two commands of the README. Each installs what it needs, then builds.
+.PHONY: run test screenshot bench clean
+
+run:
+	@bash scripts/run.sh
+
+test:
+	@bash scripts/test.sh
+
+clean:
+	rm -rf build

@@ -1,0 +1,59 @@
+// The file side of the hosts document: where the hosts file and its backup lie, the
+// conversions between the working text and the file's bytes, and the three file operations.
+// Nothing here throws or shows anything: failures are absent results or the flag 0.
+#pragma once
+
+#include "hosts_text.h"
+
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvane {
+
+// Any bytes, zero bytes included. Reads that find nothing give absent, never an empty string.
+using ByteString = std::string;
+using MaybeBytes = std::optional<ByteString>;
+
+// Handed on wherever a byte string is needed and none is at hand.
+const ByteString& emptyByteString();
+
+// Paths are UTF-16 on Windows and reach the platform through its W functions unchanged.
+using Path = std::wstring;
+
+// Once at start-up: takes the running program's file name, keeps the folder it lies in and
+// makes that folder the current directory.
+void fixProgramDirectory();
+
+// The folder fixed at start-up, without a trailing separator; absent when it is empty.
+std::optional<Path> programDirectory();
+
+// The system folder with one trailing backslash; absent when the platform gives none.
+std::optional<Path> systemDirectory();
+
+// systemDirectory() + "\drivers\etc\hosts" (so two backslashes stand before "drivers").
+Path resolveHostsPath();
+
+// programDirectory() + "\Host_Bak".
+Path resolveBackupPath();
+
+// The whole content of an existing, non-empty file; absent on any failure.
+MaybeBytes readFileBytes(const Path& path);
+
+// The bytes before the first zero byte; absent when there are none.
+MaybeText bytesToText(const MaybeBytes& bytes);
+
+// The text's bytes without its terminator; absent for the empty text.
+MaybeBytes textToBytes(const MaybeText& text);
+
+// The file's content becomes the data pieces, one after another. 1 on full success, else 0,
+// and then the file keeps exactly the bytes it had.
+int writeFileBytes(const Path& path, std::initializer_list<std::string_view> data);
+
+// The shell copies the sources onto the destination with its own progress, replace and error
+// dialogs while the program's top-level windows are disabled. 1 only when the copy finished
+// with nothing aborted.
+int shellCopy(const Path& destination, std::initializer_list<Path> sources);
+
+}  // namespace kelvane

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the portable tests natively, then the Windows tests
+# under Wine, in a throwaway prefix on a virtual display of their own, under code pages 936
+# and 1252. Ends with one line that sums up both runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/setup.sh
+jobs=$(nproc)
+
+cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/native -j"$jobs"
+cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/win32 -j"$jobs"
+
+passed=0
+failed=0
+status=0
+# run_ctest DIR [ctest options]: runs one suite and adds its counts to the totals.
+run_ctest() {
+  local dir=$1; shift
+  local log="$dir/ctest.log" rc=0
+  ctest --test-dir "$dir" --output-on-failure "$@" 2>&1 | tee "$log" || rc=$?
+  [ "${PIPESTATUS[0]}" -eq 0 ] || rc=1
+  local line
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
+  if [ -n "$line" ]; then
+    local f t
+    f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    t=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+    passed=$((passed + t - f))
+    failed=$((failed + f))
+  elif [ $rc -ne 0 ]; then
+    failed=$((failed + 1))
+  fi
+  [ $rc -eq 0 ] || status=1
+}
+
+echo "== native tests"
+run_ctest build/native -j"$jobs"
+
+echo "== Windows tests under Wine"
+. scripts/wine-env.sh
+trap wine_env_stop EXIT
+wine_env_start_display
+wine_env_start "$root/build/wine-test"
+run_ctest build/win32 -j"$jobs"
+wine_env_stop
+trap - EXIT
+
+echo "tests: $passed passed, $failed failed"
+exit $status
