@@ -7,5 +7,8 @@ run:
 test:
 	@bash scripts/test.sh
 
+bench:
+	@bash scripts/bench.sh
+
 clean:
 	rm -rf build

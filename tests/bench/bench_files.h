@@ -1,0 +1,59 @@
+// The few file operations the benchmark needs around its measurements.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace kelvane::bench {
+
+// A kernel handle closed when it goes out of scope.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    FileHandle(FileHandle&& other) noexcept : handle_(other.release()) {}
+    FileHandle& operator=(FileHandle&& other) noexcept {
+        if (this != &other) {
+            reset(other.release());
+        }
+        return *this;
+    }
+    ~FileHandle() { reset(); }
+
+    HANDLE get() const { return handle_; }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE release() {
+        HANDLE handle = handle_;
+        handle_ = INVALID_HANDLE_VALUE;
+        return handle;
+    }
+    void reset(HANDLE handle = INVALID_HANDLE_VALUE) {
+        if (valid()) {
+            CloseHandle(handle_);
+        }
+        handle_ = handle;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+// The whole file in one ReadFile; absent when it cannot be read.
+std::optional<std::string> readWholeFile(const std::wstring& path);
+
+// Size in bytes; -1 when the file cannot be opened.
+long long fileSize(const std::wstring& path);
+
+// The hosts file the program reads and writes: <system folder>\drivers\etc\hosts.
+std::wstring hostsFilePath();
+
+// A file beside the hosts file, for the baseline's own writes.
+std::wstring besideHostsFile(const wchar_t* name);
+
+// The folder of this program, with a trailing backslash.
+std::wstring ownFolder();
+
+}  // namespace kelvane::bench
