@@ -121,6 +121,14 @@ bool closeFile(FileHandle file) {
 }
 
 bool replaceFile(const Path& replaced, const Path& replacement) {
+    // Windows merges the replaced file's attributes into the replacement; Wine moves the
+    // replacement over as it is. Carrying them over first gives the same file on both.
+    const DWORD attributes = GetFileAttributesW(replaced.c_str());
+    const DWORD carried = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & carried) != 0) {
+        SetFileAttributesW(replacement.c_str(), attributes & carried);
+    }
     return ReplaceFileW(replaced.c_str(), replacement.c_str(), nullptr, 0, nullptr, nullptr) !=
            FALSE;
 }

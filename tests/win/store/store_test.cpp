@@ -1,0 +1,220 @@
+#include "win_files.h"
+
+#include "hosts/hosts_store.h"
+#include "hosts/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace kelvane {
+namespace {
+
+using namespace std::string_literals;
+using Names = std::vector<std::wstring>;
+using winfiles::TempFolder;
+
+const std::string kOld = "127.0.0.1\tlocalhost\r\n\0old"s;
+
+std::string everyByteValue() {
+    std::string bytes;
+    for (int round = 0; round < 2; ++round) {
+        for (int value = 0; value < 256; ++value) bytes.push_back(static_cast<char>(value));
+    }
+    return bytes;
+}
+
+class StoreFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hosts = folder / L"hosts";
+        ASSERT_TRUE(winfiles::writeRaw(hosts, kOld));
+    }
+
+    // A save that must fail and leave the hosts file and its folder exactly as they were.
+    void expectRefused(std::string_view data, const char* what) {
+        EXPECT_EQ(0, writeFileBytes(hosts, {data})) << what;
+        EXPECT_EQ(kOld, winfiles::readRaw(hosts)) << what;
+        EXPECT_EQ(Names{L"hosts"}, winfiles::listFolder(folder.path())) << what;
+    }
+
+    TempFolder folder;
+    Path hosts;
+};
+
+TEST_F(StoreFiles, EveryByteValueSurvivesWriteThenRead) {
+    const std::string bytes = everyByteValue();
+    const Path fresh = folder / L"fresh";
+    EXPECT_EQ(1, writeFileBytes(fresh, {bytes}));
+    EXPECT_EQ(bytes, winfiles::readRaw(fresh));
+    EXPECT_EQ(bytes, readFileBytes(fresh));
+
+    EXPECT_EQ(1, writeFileBytes(hosts, {bytes.substr(0, 100), "", bytes.substr(100)}));
+    EXPECT_EQ(bytes, winfiles::readRaw(hosts));
+    EXPECT_EQ((Names{L"fresh", L"hosts"}), winfiles::listFolder(folder.path()));
+}
+
+TEST_F(StoreFiles, TheEmptyByteStringGivesAZeroByteFile) {
+    EXPECT_EQ(1, writeFileBytes(hosts, {emptyByteString()}));
+    EXPECT_EQ(""s, winfiles::readRaw(hosts));
+    EXPECT_EQ(std::nullopt, readFileBytes(hosts));
+}
+
+TEST_F(StoreFiles, MissingAndEmptyFilesReadAsAbsent) {
+    ASSERT_TRUE(winfiles::writeRaw(folder / L"empty", ""));
+    EXPECT_EQ(std::nullopt, readFileBytes(folder / L"missing"));
+    EXPECT_EQ(std::nullopt, readFileBytes(folder / L"empty"));
+    EXPECT_EQ(std::nullopt, readFileBytes(folder.path()));
+}
+
+TEST_F(StoreFiles, AMissingFolderGivesZeroAndCreatesNothing) {
+    EXPECT_EQ(0, writeFileBytes(folder / L"missing\\hosts", {"x"}));
+    EXPECT_EQ(Names{L"hosts"}, winfiles::listFolder(folder.path()));
+}
+
+TEST_F(StoreFiles, AReadOnlyFileIsRefused) {
+    ASSERT_TRUE(SetFileAttributesW(hosts.c_str(), FILE_ATTRIBUTE_READONLY));
+    expectRefused("new", "read-only");
+    EXPECT_TRUE(GetFileAttributesW(hosts.c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(StoreFiles, SavingKeepsTheFilesAttributes) {
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    ASSERT_TRUE(SetFileAttributesW(hosts.c_str(), kept));
+    ASSERT_EQ(kept, GetFileAttributesW(hosts.c_str()));
+    EXPECT_EQ(1, writeFileBytes(hosts, {"new"}));
+    EXPECT_EQ("new"s, winfiles::readRaw(hosts));
+    EXPECT_EQ(kept, GetFileAttributesW(hosts.c_str()) & (kept | FILE_ATTRIBUTE_READONLY));
+}
+
+TEST_F(StoreFiles, AFileHeldWithoutSharingIsLeftAlone) {
+    {
+        winfiles::HeldFile held(hosts, true);
+        ASSERT_TRUE(held.holding());
+        EXPECT_EQ(0, writeFileBytes(hosts, {"new"}));
+        EXPECT_EQ(std::nullopt, readFileBytes(hosts));
+    }
+    EXPECT_EQ(kOld, winfiles::readRaw(hosts));
+    EXPECT_EQ(Names{L"hosts"}, winfiles::listFolder(folder.path()));
+}
+
+TEST_F(StoreFiles, AFileHeldForReadingReadsButIsNotWritten) {
+    winfiles::HeldFile held(hosts, false);
+    ASSERT_TRUE(held.holding());
+    EXPECT_EQ(kOld, readFileBytes(hosts));
+    expectRefused("new", "held for reading");
+}
+
+// Single calls of the real table made to fail; the real call still runs where a later step
+// needs its effect (a failed close still closes).
+const PlatformCalls& real() {
+    return nativePlatformCalls();
+}
+
+TEST_F(StoreFiles, AFailingStepLeavesTheOldBytesAndNoTemporaryFile) {
+    struct Case {
+        const char* what;
+        void (*spoil)(PlatformCalls&);
+    };
+    const Case cases[] = {
+        {"temp creation", [](PlatformCalls& c) {
+             c.createTempFile = [](const Path&, Path&) -> FileHandle { return nullptr; };
+         }},
+        {"write", [](PlatformCalls& c) {
+             c.writeFile = [](FileHandle, const void*, std::uint32_t, std::uint32_t& done) {
+                 done = 0;
+                 return false;
+             };
+         }},
+        {"short write", [](PlatformCalls& c) {
+             c.writeFile = [](FileHandle f, const void* d, std::uint32_t size, std::uint32_t& done) {
+                 return real().writeFile(f, d, size - 1, done);
+             };
+         }},
+        {"flush", [](PlatformCalls& c) { c.flushFile = [](FileHandle) { return false; }; }},
+        {"close", [](PlatformCalls& c) {
+             c.closeFile = [](FileHandle f) {
+                 real().closeFile(f);
+                 return false;
+             };
+         }},
+        {"replace", [](PlatformCalls& c) {
+             c.replaceFile = [](const Path&, const Path&) { return false; };
+         }},
+    };
+    for (const Case& c : cases) {
+        PlatformCalls spoiled = real();
+        c.spoil(spoiled);
+        ScopedPlatformCalls inForce(spoiled);
+        expectRefused("new bytes", c.what);
+    }
+}
+
+TEST(ShellCopyOnWindows, NoSourceGivesZeroWithoutCallingTheShell) {
+    static int shellCalls;
+    shellCalls = 0;
+    PlatformCalls counting = nativePlatformCalls();
+    counting.shellFileCopy = [](const std::wstring&, const std::wstring&) {
+        ++shellCalls;
+        return ShellCopyOutcome{};
+    };
+    ScopedPlatformCalls inForce(counting);
+    EXPECT_EQ(0, shellCopy(L"C:\\Host_Bak", {}));
+    EXPECT_EQ(0, shellCopy(L"C:\\Host_Bak", {Path()}));
+    EXPECT_EQ(0, shellCalls);
+}
+
+TEST(ShellCopyOnWindows, TheProgramsWindowIsDisabledWhileTheShellRuns) {
+    static HWND window;
+    static int enabledDuringCopy;
+    window = CreateWindowExW(0, L"STATIC", L"kelvane store test", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             10, 10, 200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, window);
+    enabledDuringCopy = -1;
+    PlatformCalls recording = nativePlatformCalls();
+    recording.shellFileCopy = [](const std::wstring&, const std::wstring&) {
+        enabledDuringCopy = IsWindowEnabled(window) ? 1 : 0;
+        return ShellCopyOutcome{0, true};
+    };
+    {
+        ScopedPlatformCalls inForce(recording);
+        EXPECT_EQ(0, shellCopy(L"C:\\Host_Bak", {L"C:\\hosts"}));
+    }
+    EXPECT_EQ(0, enabledDuringCopy);
+    EXPECT_TRUE(IsWindowEnabled(window));
+    DestroyWindow(window);
+}
+
+TEST(HostsPath, IsTheSystemFolderThenTwoBackslashesThenDriversEtcHosts) {
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    const Path expected = Path(system, length) + L"\\\\drivers\\etc\\hosts";
+    const Path hostsPath = resolveHostsPath();
+    EXPECT_EQ(expected, hostsPath);
+    // The platform takes the doubled separator as one.
+    const Path single = Path(system, length) + L"\\drivers\\etc\\hosts";
+    const std::optional<std::string> raw = winfiles::readRaw(single);
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->empty() ? MaybeBytes() : MaybeBytes(*raw), readFileBytes(hostsPath));
+}
+
+TEST(BackupPath, WorksForAProgramInAFolderNamedInChineseAndKorean) {
+    TempFolder outer(L"kelvane-backup");
+    const Path programFolder = outer / L"\u5907\u4EFD \uBC31\uC5C5";  // 备份 백업
+    ASSERT_TRUE(winfiles::makeFolder(programFolder));
+    const Path helper = programFolder + L"\\kelvane_store_helper.exe";
+    ASSERT_TRUE(CopyFileW((winfiles::programFolder() + L"\\kelvane_store_helper.exe").c_str(),
+                          helper.c_str(), TRUE));
+
+    EXPECT_EQ(1 | 2 | 4, winfiles::runHelper(helper, L"backup"));
+    const std::optional<std::string> hostsBytes = winfiles::readRaw(resolveHostsPath());
+    ASSERT_TRUE(hostsBytes);
+    EXPECT_EQ(hostsBytes, winfiles::readRaw(programFolder + L"\\Host_Bak"));
+}
+
+}  // namespace
+}  // namespace kelvane
