@@ -1,0 +1,558 @@
+#include "driver.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <utility>
+
+namespace kelvane::e2e {
+namespace {
+
+constexpr DWORD kPollMs = 5;
+constexpr int kMessageTextId = 0xFFFF;
+constexpr int kMessageIconId = 1088;
+
+std::wstring lower(std::wstring_view text) {
+    std::wstring result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    return result;
+}
+
+std::wstring widen(const char* text) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring result(n > 0 ? n - 1 : 0, L'\0');
+    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, &result[0], n);
+    return result;
+}
+
+bool removeTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                removeTree(path);
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return RemoveDirectoryW(folder.c_str()) != 0;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    std::wstring_view title;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectTopLevel(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && windowText(window) == search->title) {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
+struct ChildSearch {
+    std::wstring className;
+    RECT rect;
+    HWND parent;
+    HWND found;
+};
+
+BOOL CALLBACK matchChild(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<ChildSearch*>(parameter);
+    if (GetParent(window) != search->parent) return TRUE;
+    if (lower(className(window)) != search->className) return TRUE;
+    const RECT rect = rectInParent(window);
+    if (!EqualRect(&search->rect, &rect)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+struct DialogSearch {
+    HWND owner;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectDialogs(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<DialogSearch*>(parameter);
+    if (GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window) &&
+        className(window) == L"#32770") {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
+INPUT keyInput(WORD virtualKey, bool up) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+bool sendInputs(std::vector<INPUT>& inputs) {
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size();
+}
+
+// The pixels of a window's area on the screen, top-down 32-bit.
+std::vector<DWORD> screenPixels(const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// A system icon drawn as the box's icon static draws it: on the background the static shows
+// at its top-left pixel.
+std::vector<DWORD> drawnIcon(LPCWSTR iconId, int width, int height, DWORD background) {
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HBRUSH brush = CreateSolidBrush(RGB(GetRValue(background), GetGValue(background),
+                                        GetBValue(background)));
+    RECT all = {0, 0, width, height};
+    FillRect(memory, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(memory, 0, 0, LoadIconW(nullptr, iconId), 0, 0, 0, nullptr, DI_NORMAL);
+    SelectObject(memory, old);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(kPollMs);
+    }
+}
+
+std::wstring builtProgramPath() {
+    std::wstring path = widen(KELVANE_PROGRAM_PATH);
+    // Under Wine the build's Unix path is reached through drive Z:.
+    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+// ---- ProgramFolder
+
+ProgramFolder::ProgramFolder() {
+    static LONG counter = 0;
+    wchar_t temp[MAX_PATH + 1] = {};
+    if (!GetTempPathW(MAX_PATH + 1, temp)) return;
+    path_ = std::wstring(temp) + L"kelvane-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(InterlockedIncrement(&counter));
+    if (!CreateDirectoryW(path_.c_str(), nullptr)) return;
+    ok_ = CopyFileW(builtProgramPath().c_str(), exePath().c_str(), TRUE) != 0;
+}
+
+ProgramFolder::~ProgramFolder() {
+    if (path_.empty()) return;
+    // A program that has just ended may hold its file for a moment longer.
+    waitUntil([&] { return removeTree(path_) || GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES; }, 2000);
+}
+
+std::wstring ProgramFolder::file(std::wstring_view name) const {
+    return path_ + L"\\" + std::wstring(name);
+}
+
+// ---- Program
+
+Program::Program(Program&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+
+Program& Program::operator=(Program&& other) noexcept {
+    if (this != &other) {
+        end();
+        process_ = std::exchange(other.process_, nullptr);
+        id_ = std::exchange(other.id_, 0);
+    }
+    return *this;
+}
+
+Program::~Program() { end(); }
+
+bool Program::start(const std::wstring& exePath) {
+    end();
+    const std::wstring folder = exePath.substr(0, exePath.rfind(L'\\'));
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+    return true;
+}
+
+bool Program::adopt(DWORD processId) {
+    end();
+    process_ = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                           processId);
+    if (!process_) return false;
+    id_ = processId;
+    return true;
+}
+
+HWND Program::waitForWindow(DWORD timeoutMs) {
+    HWND window = nullptr;
+    waitUntil([&] {
+        for (HWND candidate : topLevelWindows(id_, kMainWindowTitle)) {
+            if (IsWindowVisible(candidate)) {
+                window = candidate;
+                return true;
+            }
+        }
+        return !running();
+    }, timeoutMs);
+    return window;
+}
+
+std::optional<DWORD> Program::waitForExit(DWORD timeoutMs) {
+    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_, &code)) return std::nullopt;
+    return code;
+}
+
+bool Program::running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+void Program::end() {
+    if (!process_) return;
+    if (running()) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, kWaitMs);
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+    id_ = 0;
+}
+
+std::vector<HWND> topLevelWindows(DWORD processId, std::wstring_view title) {
+    WindowSearch search{processId, title, {}};
+    EnumWindows(collectTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// ---- Reading windows
+
+std::wstring className(HWND window) {
+    wchar_t name[256] = {};
+    const int n = GetClassNameW(window, name, 256);
+    return std::wstring(name, n > 0 ? n : 0);
+}
+
+std::wstring windowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int n = GetWindowTextW(window, &text[0], length + 1);
+    text.resize(n > 0 ? n : 0);
+    return text;
+}
+
+std::optional<std::wstring> editText(HWND edit, DWORD timeoutMs) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &length)) {
+        return std::nullopt;
+    }
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(edit, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, timeoutMs, &copied)) {
+        return std::nullopt;
+    }
+    text.resize(std::min<size_t>(copied, length));
+    return text;
+}
+
+bool setEditText(HWND edit, const std::wstring& text, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                               SMTO_ABORTIFHUNG, timeoutMs, &result) && result;
+}
+
+RECT rectInParent(HWND child) {
+    RECT rect = {};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+RECT outerRect(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+LONG style(HWND window) { return GetWindowLongW(window, GWL_STYLE); }
+LONG exStyle(HWND window) { return GetWindowLongW(window, GWL_EXSTYLE); }
+
+HWND findChild(HWND parent, std::wstring_view name, RECT rect) {
+    ChildSearch search{lower(name), rect, parent, nullptr};
+    EnumChildWindows(parent, matchChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+MainWindowControls findControls(HWND main) {
+    auto button = [&](int left, int top, int width, int height) {
+        return findChild(main, L"Button", RECT{left, top, left + width, top + height});
+    };
+    auto edit = [&](int left, int top, int width, int height) {
+        return findChild(main, L"Edit", RECT{left, top, left + width, top + height});
+    };
+    MainWindowControls c;
+    c.initialize = button(432, 344, 80, 32);
+    c.getHost = button(431, 48, 81, 32);
+    c.donate = button(432, 16, 80, 32);
+    c.add = button(338, 15, 56, 24);
+    c.nameBox = edit(178, 15, 152, 24);
+    c.addressBox = edit(32, 15, 136, 24);
+    c.backup = button(432, 377, 80, 32);
+    c.clear = button(432, 411, 80, 32);
+    c.save = button(432, 152, 80, 32);
+    c.read = button(432, 112, 80, 32);
+    c.hostBox = edit(15, 46, 400, 408);
+    return c;
+}
+
+HWND focusOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+HWND activeOf(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndActive;
+}
+
+// ---- Input
+
+bool bringToFront(HWND window) {
+    if (GetForegroundWindow() == window) return true;
+    SetForegroundWindow(window);
+    return waitUntil([&] { return GetForegroundWindow() == window && activeOf(window) == window; },
+                     2000);
+}
+
+bool pressKey(HWND window, Key key) {
+    if (!bringToFront(window)) return false;
+    std::vector<INPUT> inputs;
+    if (key.ctrl) inputs.push_back(keyInput(VK_CONTROL, false));
+    if (key.alt) inputs.push_back(keyInput(VK_MENU, false));
+    if (key.shift) inputs.push_back(keyInput(VK_SHIFT, false));
+    inputs.push_back(keyInput(key.virtualKey, false));
+    inputs.push_back(keyInput(key.virtualKey, true));
+    if (key.shift) inputs.push_back(keyInput(VK_SHIFT, true));
+    if (key.alt) inputs.push_back(keyInput(VK_MENU, true));
+    if (key.ctrl) inputs.push_back(keyInput(VK_CONTROL, true));
+    return sendInputs(inputs);
+}
+
+bool typeText(HWND window, std::wstring_view text) {
+    if (!bringToFront(window)) return false;
+    std::vector<INPUT> inputs;
+    for (wchar_t c : text) {
+        for (bool up : {false, true}) {
+            INPUT input = {};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = c;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+            inputs.push_back(input);
+        }
+    }
+    return inputs.empty() || sendInputs(inputs);
+}
+
+bool click(HWND button) { return PostMessageW(button, BM_CLICK, 0, 0) != 0; }
+
+bool closeByTitleBar(HWND window) {
+    return PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) != 0;
+}
+
+// ---- Dialogs
+
+std::vector<HWND> dialogsOwnedBy(HWND owner) {
+    DialogSearch search{owner, {}};
+    EnumWindows(collectDialogs, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND waitForDialog(HWND owner, DWORD timeoutMs) {
+    HWND dialog = nullptr;
+    waitUntil([&] {
+        const std::vector<HWND> found = dialogsOwnedBy(owner);
+        if (!found.empty()) dialog = found.front();
+        return dialog != nullptr;
+    }, timeoutMs);
+    return dialog;
+}
+
+MessageBoxContent readMessageBox(HWND box) {
+    MessageBoxContent content;
+    content.caption = windowText(box);
+    if (HWND text = GetDlgItem(box, kMessageTextId)) content.text = windowText(text);
+    DWORD_PTR icon = 0;
+    HWND iconStatic = GetDlgItem(box, kMessageIconId);
+    content.hasIcon = iconStatic &&
+                      SendMessageTimeoutW(iconStatic, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG,
+                                          kWaitMs, &icon) &&
+                      icon != 0;
+    return content;
+}
+
+LPCWSTR messageBoxIcon(HWND box) {
+    if (!readMessageBox(box).hasIcon) return nullptr;
+    HWND iconStatic = GetDlgItem(box, kMessageIconId);
+    RECT area = outerRect(iconStatic);
+    const int size = GetSystemMetrics(SM_CXICON);
+    area.right = area.left + size;
+    area.bottom = area.top + size;
+    // The box must have been painted and be on top for its pixels to be on the screen.
+    bringToFront(box);
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    for (LPCWSTR id : {IDI_ERROR, IDI_WARNING, IDI_INFORMATION, IDI_QUESTION}) {
+        LPCWSTR match = nullptr;
+        waitUntil([&] {
+            const std::vector<DWORD> shown = screenPixels(area);
+            if (drawnIcon(id, size, size, shown.front()) == shown) match = id;
+            return match != nullptr;
+        }, 300);
+        if (match) return match;
+    }
+    return nullptr;
+}
+
+bool answerDialog(HWND dialog, int buttonId, DWORD timeoutMs) {
+    HWND button = GetDlgItem(dialog, buttonId);
+    if (!PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(button))) {
+        return false;
+    }
+    return waitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);
+}
+
+// ---- Files
+
+std::wstring hostsFilePath() {
+    wchar_t system[MAX_PATH + 1] = {};
+    GetSystemDirectoryW(system, MAX_PATH + 1);
+    return std::wstring(system) + L"\\drivers\\etc\\hosts";
+}
+
+std::optional<std::string> fileBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
+        bytes.append(buffer, got);
+    }
+    CloseHandle(file);
+    if (!ok) return std::nullopt;
+    return bytes;
+}
+
+bool writeFileBytes(const std::wstring& path, std::string_view bytes) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = bytes.empty() ||
+                    (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                               nullptr) &&
+                     written == bytes.size());
+    return CloseHandle(file) && ok;
+}
+
+std::string ansiBytes(std::wstring_view text) {
+    std::string bytes;
+    size_t start = 0;
+    auto flush = [&](size_t end) {
+        if (end <= start) return;
+        const int n = WideCharToMultiByte(CP_ACP, 0, text.data() + start,
+                                          static_cast<int>(end - start), nullptr, 0, nullptr,
+                                          nullptr);
+        const size_t at = bytes.size();
+        bytes.resize(at + n);
+        WideCharToMultiByte(CP_ACP, 0, text.data() + start, static_cast<int>(end - start),
+                            &bytes[at], n, nullptr, nullptr);
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] >= 0xDC00 && text[i] <= 0xDCFF) {
+            flush(i);
+            bytes.push_back(static_cast<char>(text[i] - 0xDC00));
+            start = i + 1;
+        }
+    }
+    flush(text.size());
+    return bytes;
+}
+
+std::wstring fromAnsi(std::string_view bytes) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                      nullptr, 0);
+    std::wstring text(n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], n);
+    return text;
+}
+
+}  // namespace kelvane::e2e

@@ -1,0 +1,160 @@
+// Drives copies of the real kelvane.exe from a second process, as the user's system sees
+// them: finds the window by its title, reads controls and message boxes from outside, sends
+// keys and clicks, and waits for the process to end. Every wait has a timeout; nothing here
+// throws. A started process that is still running when its owner goes is ended by handle.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvane::e2e {
+
+inline constexpr wchar_t kMainWindowTitle[] = L"Kelvane 1.0 By 【Tamrel】";
+inline constexpr DWORD kWaitMs = 10000;
+
+// Polls condition every few milliseconds until it holds or timeoutMs has passed.
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs);
+
+// The built kelvane.exe, as a Windows path (Z:\... under Wine).
+std::wstring builtProgramPath();
+
+// A fresh folder of its own under the temporary folder with a copy of kelvane.exe in it, so
+// that Host_Bak and the current directory of each run are the run's own. Removed with all
+// its files on destruction.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+    ~ProgramFolder();
+
+    bool ok() const { return ok_; }
+    const std::wstring& path() const { return path_; }
+    std::wstring exePath() const { return file(L"kelvane.exe"); }
+    std::wstring file(std::wstring_view name) const;
+
+private:
+    std::wstring path_;
+    bool ok_ = false;
+};
+
+// One running copy of the program.
+class Program {
+public:
+    Program() = default;
+    Program(Program&& other) noexcept;
+    Program& operator=(Program&& other) noexcept;
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    ~Program();  // ends a process still running, by its handle
+
+    // Starts exePath with its own folder as the working directory.
+    bool start(const std::wstring& exePath);
+    // Takes over a copy started by another process (one on another desktop, say).
+    bool adopt(DWORD processId);
+
+    // This process's visible main window, found by its exact title; nullptr on timeout.
+    HWND waitForWindow(DWORD timeoutMs = kWaitMs);
+    // The exit code once the process has ended; nothing on timeout.
+    std::optional<DWORD> waitForExit(DWORD timeoutMs = kWaitMs);
+    bool running() const;
+    DWORD id() const { return id_; }
+    HANDLE handle() const { return process_; }
+    void end();  // TerminateProcess and wait
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Top-level windows of a process with exactly this title, any class, visible or not.
+std::vector<HWND> topLevelWindows(DWORD processId, std::wstring_view title);
+
+// ---- Reading windows from outside
+
+std::wstring className(HWND window);
+// GetWindowTextW: titles, buttons and statics (it gives "" for another process's edits).
+std::wstring windowText(HWND window);
+// The text of an edit control of another process (WM_GETTEXT); nothing on timeout.
+std::optional<std::wstring> editText(HWND edit, DWORD timeoutMs = kWaitMs);
+// Replaces an edit control's text (WM_SETTEXT), as a paste of the whole text would.
+bool setEditText(HWND edit, const std::wstring& text, DWORD timeoutMs = kWaitMs);
+// The window's rectangle relative to its parent's client area.
+RECT rectInParent(HWND child);
+RECT outerRect(HWND window);
+LONG style(HWND window);
+LONG exStyle(HWND window);
+
+// The child of parent with this class (compared without case) at exactly this rectangle in
+// parent's client area; nullptr when there is none.
+HWND findChild(HWND parent, std::wstring_view className, RECT rectInParent);
+
+// The main window's eleven controls, found by class and rectangle; nullptr for a missing one.
+struct MainWindowControls {
+    HWND initialize, getHost, donate, add, nameBox, addressBox, backup, clear, save, read, hostBox;
+};
+MainWindowControls findControls(HWND mainWindow);
+
+// Keyboard focus and active window of the thread that owns window.
+HWND focusOf(HWND window);
+HWND activeOf(HWND window);
+
+// ---- Input
+
+// Makes window the foreground window and waits until it is.
+bool bringToFront(HWND window);
+
+struct Key {
+    WORD virtualKey;
+    bool shift = false;
+    bool ctrl = false;
+    bool alt = false;
+};
+// Brings window to the front and presses and releases the key with its modifiers through
+// SendInput (the only way the target sees real modifier state).
+bool pressKey(HWND window, Key key);
+// Types the text as Unicode characters (VK_PACKET) into whatever has the focus.
+bool typeText(HWND window, std::wstring_view text);
+// Clicks a button without waiting for what its click runs (BM_CLICK, posted).
+bool click(HWND button);
+// The window menu's Close, as the Close button of the title bar sends it.
+bool closeByTitleBar(HWND window);
+
+// ---- Message boxes and dialogs
+
+// Visible #32770 dialogs owned by owner.
+std::vector<HWND> dialogsOwnedBy(HWND owner);
+// The first visible #32770 owned by owner; nullptr on timeout.
+HWND waitForDialog(HWND owner, DWORD timeoutMs = kWaitMs);
+
+struct MessageBoxContent {
+    std::wstring caption;
+    std::wstring text;  // the static with id 0xFFFF
+    bool hasIcon;       // the icon static (id 1088) holds an icon
+};
+MessageBoxContent readMessageBox(HWND box);
+// Which of the system's icons the box shows (IDI_ERROR, IDI_WARNING, IDI_INFORMATION,
+// IDI_QUESTION), told by drawing each beside the box's own: icon handles of another process
+// cannot be read. nullptr when it shows none or none matches.
+LPCWSTR messageBoxIcon(HWND box);
+// Answers the dialog with the button of this id (IDOK, IDYES, ...) and waits until it is gone.
+bool answerDialog(HWND dialog, int buttonId, DWORD timeoutMs = kWaitMs);
+
+// ---- Files
+
+// The hosts file of the prefix: the system folder + \drivers\etc\hosts.
+std::wstring hostsFilePath();
+std::optional<std::string> fileBytes(const std::wstring& path);
+bool writeFileBytes(const std::wstring& path, std::string_view bytes);
+
+// The bytes of text in this process's ANSI code page, which is also the program's; a lone
+// U+DC00 + b stands for the byte b, as the program's boxes carry bytes that do not decode.
+std::string ansiBytes(std::wstring_view text);
+std::wstring fromAnsi(std::string_view bytes);
+
+}  // namespace kelvane::e2e

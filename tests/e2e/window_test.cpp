@@ -1,0 +1,232 @@
+// The main window seen from outside: a real kelvane.exe per test, in a folder of its own.
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kelvane::e2e {
+namespace {
+
+constexpr DWORD kAtOnceMs = 3000;
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder_.ok()) << "no program folder at " << std::string(folder_.path().begin(), folder_.path().end());
+        ASSERT_TRUE(program_.start(folder_.exePath()));
+        window_ = program_.waitForWindow();
+        ASSERT_NE(nullptr, window_) << "no window titled Kelvane 1.0 By 【Tamrel】";
+        controls_ = findControls(window_);
+        ASSERT_TRUE(waitUntil([&] { return focusOf(window_) != nullptr; }));
+    }
+
+    // Presses the key and waits until the focus is on expected.
+    void expectFocusAfter(Key key, HWND expected, const char* what) {
+        ASSERT_TRUE(pressKey(window_, key));
+        waitUntil([&] { return focusOf(window_) == expected; }, 2000);
+        EXPECT_EQ(expected, focusOf(window_)) << what;
+    }
+
+    std::wstring textOf(HWND edit) { return editText(edit).value_or(L"<no answer>"); }
+
+    ProgramFolder folder_;
+    Program program_;
+    HWND window_ = nullptr;
+    MainWindowControls controls_{};
+};
+
+TEST_F(WindowTest, HasItsTitleSizeAndStyles) {
+    EXPECT_EQ(std::wstring(kMainWindowTitle), windowText(window_));
+    const RECT outer = outerRect(window_);
+    EXPECT_EQ(530, outer.right - outer.left);
+    EXPECT_EQ(498, outer.bottom - outer.top);
+    EXPECT_EQ(nullptr, GetWindow(window_, GW_OWNER));
+    EXPECT_EQ(nullptr, GetMenu(window_));
+
+    // The platform adds WS_CLIPSIBLINGS and WS_EX_WINDOWEDGE to every captioned top-level window.
+    EXPECT_EQ(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN |
+                  WS_VISIBLE | WS_CLIPSIBLINGS,
+              static_cast<DWORD>(style(window_)));
+    EXPECT_EQ(static_cast<DWORD>(WS_EX_WINDOWEDGE), static_cast<DWORD>(exStyle(window_)));
+    EXPECT_EQ(static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS),
+              GetClassLongW(window_, GCL_STYLE));
+    // Wine answers only a few class fields for another process's window (the brush is not one).
+    SetLastError(ERROR_SUCCESS);
+    const ULONG_PTR brush = GetClassLongPtrW(window_, GCLP_HBRBACKGROUND);
+    if (GetLastError() == ERROR_SUCCESS) {
+        EXPECT_EQ(0u, brush) << "the class has a brush";
+    }
+}
+
+struct ExpectedControl {
+    const char* name;
+    HWND MainWindowControls::*control;
+    const wchar_t* className;
+    RECT rect;
+    DWORD style;
+    DWORD exStyle;
+    const wchar_t* text;
+};
+
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | BS_PUSHBUTTON |
+                          BS_CENTER | BS_VCENTER | BS_MULTILINE;
+constexpr DWORD kSmallBox =
+    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_AUTOHSCROLL | WS_BORDER;
+constexpr DWORD kLargeBox = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE |
+                            ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
+
+const ExpectedControl kControls[] = {
+    {"钮_初始化", &MainWindowControls::initialize, L"Button", {432, 344, 512, 376}, kButton, 0, L"初始化"},
+    {"按钮_获取Host", &MainWindowControls::getHost, L"Button", {431, 48, 512, 80}, kButton, 0, L"获取Host"},
+    {"钮_捐赠支持", &MainWindowControls::donate, L"Button", {432, 16, 512, 48}, kButton, 0, L"捐赠支持"},
+    {"钮_添加", &MainWindowControls::add, L"Button", {338, 15, 394, 39}, kButton, 0, L"添加"},
+    {"编辑框_添加域名", &MainWindowControls::nameBox, L"Edit", {178, 15, 330, 39}, kSmallBox, 0, L"www.***.com"},
+    {"编辑框_添加IP", &MainWindowControls::addressBox, L"Edit", {32, 15, 168, 39}, kSmallBox, 0, L"127.0.0.1"},
+    {"钮_备份", &MainWindowControls::backup, L"Button", {432, 377, 512, 409}, kButton, 0, L"备份"},
+    {"钮_清空", &MainWindowControls::clear, L"Button", {432, 411, 512, 443}, kButton, 0, L"清空"},
+    {"钮_保存", &MainWindowControls::save, L"Button", {432, 152, 512, 184}, kButton, 0, L"保存"},
+    {"钮_读取", &MainWindowControls::read, L"Button", {432, 112, 512, 144}, kButton, 0, L"读取"},
+    {"编辑框_Host", &MainWindowControls::hostBox, L"Edit", {15, 46, 415, 454}, kLargeBox, WS_EX_STATICEDGE, L""},
+};
+
+BOOL CALLBACK countChild(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+TEST_F(WindowTest, HasElevenControlsWithTheirRectanglesStylesAndTexts) {
+    int children = 0;
+    EnumChildWindows(window_, countChild, reinterpret_cast<LPARAM>(&children));
+    EXPECT_EQ(11, children);
+    for (const ExpectedControl& expected : kControls) {
+        SCOPED_TRACE(expected.name);
+        HWND control = findChild(window_, expected.className, expected.rect);
+        ASSERT_NE(nullptr, control) << "no " << expected.name << " at its rectangle";
+        EXPECT_EQ(control, controls_.*expected.control);
+        EXPECT_EQ(expected.style, static_cast<DWORD>(style(control)));
+        EXPECT_EQ(expected.exStyle, static_cast<DWORD>(exStyle(control)));
+        const std::wstring text = std::wstring(expected.className) == L"Edit"
+                                      ? textOf(control)
+                                      : windowText(control);
+        EXPECT_EQ(std::wstring(expected.text), text);
+    }
+}
+
+TEST_F(WindowTest, TabAndShiftTabRunThroughTheFocusSequenceAndWrap) {
+    const MainWindowControls& c = controls_;
+    const std::vector<std::pair<HWND, const char*>> sequence = {
+        {c.hostBox, "编辑框_Host"}, {c.read, "钮_读取"}, {c.save, "钮_保存"},
+        {c.clear, "钮_清空"}, {c.backup, "钮_备份"}, {c.addressBox, "编辑框_添加IP"},
+        {c.nameBox, "编辑框_添加域名"}, {c.add, "钮_添加"}, {c.donate, "钮_捐赠支持"},
+        {c.getHost, "按钮_获取Host"}, {c.initialize, "钮_初始化"},
+    };
+    ASSERT_EQ(c.hostBox, focusOf(window_)) << "the focus after start-up";
+    for (size_t i = 1; i <= sequence.size(); ++i) {
+        const auto& [control, name] = sequence[i % sequence.size()];
+        expectFocusAfter(Key{VK_TAB}, control, name);
+    }
+    for (size_t i = sequence.size(); i-- > 0;) {
+        const auto& [control, name] = sequence[i];
+        expectFocusAfter(Key{VK_TAB, true}, control, name);
+    }
+    EXPECT_EQ(L"", textOf(c.hostBox)) << "Tab typed into 编辑框_Host";
+}
+
+TEST_F(WindowTest, EnterBreaksTheLineInTheLargeBoxOnly) {
+    const MainWindowControls& c = controls_;
+    ASSERT_TRUE(typeText(window_, L"ab"));
+    ASSERT_TRUE(pressKey(window_, Key{VK_LEFT}));
+    ASSERT_TRUE(pressKey(window_, Key{VK_RETURN}));
+    // Tab after each key: once the focus has moved, the key before it has been handled.
+    expectFocusAfter(Key{VK_TAB}, c.read, "钮_读取");
+    EXPECT_EQ(L"a\r\nb", textOf(c.hostBox));
+
+    for (HWND next : {c.save, c.clear, c.backup, c.addressBox}) {
+        expectFocusAfter(Key{VK_TAB}, next, "on the way to 编辑框_添加IP");
+    }
+    ASSERT_EQ(c.addressBox, focusOf(window_));
+    ASSERT_TRUE(pressKey(window_, Key{VK_RETURN}));
+    expectFocusAfter(Key{VK_TAB}, c.nameBox, "编辑框_添加域名");
+    ASSERT_TRUE(pressKey(window_, Key{VK_RETURN}));
+    expectFocusAfter(Key{VK_TAB}, c.add, "钮_添加");
+    EXPECT_EQ(L"127.0.0.1", textOf(c.addressBox));
+    EXPECT_EQ(L"www.***.com", textOf(c.nameBox));
+    EXPECT_EQ(L"a\r\nb", textOf(c.hostBox));
+}
+
+TEST_F(WindowTest, FocusComesBackToItsControlAfterAnotherWindowWasActive) {
+    expectFocusAfter(Key{VK_TAB}, controls_.read, "钮_读取");
+    expectFocusAfter(Key{VK_TAB}, controls_.save, "钮_保存");
+
+    HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, other);
+    ASSERT_TRUE(bringToFront(other));
+    EXPECT_TRUE(waitUntil([&] { return activeOf(window_) == nullptr; }, 2000))
+        << "the window stayed active";
+    ASSERT_TRUE(bringToFront(window_));
+    waitUntil([&] { return focusOf(window_) == controls_.save; }, 2000);
+    EXPECT_EQ(controls_.save, focusOf(window_)) << "expected 钮_保存 to have the focus again";
+    DestroyWindow(other);
+}
+
+TEST_F(WindowTest, AClickRunsItsButtonsCommand) {
+    ASSERT_TRUE(click(controls_.initialize));
+    EXPECT_TRUE(waitUntil([&] { return textOf(controls_.hostBox).rfind(L"#", 0) == 0; }))
+        << "初始化 did not fill 编辑框_Host, which holds \"" << textOf(controls_.hostBox).size()
+        << "\" characters";
+    ASSERT_TRUE(click(controls_.clear));
+    EXPECT_TRUE(waitUntil([&] { return textOf(controls_.hostBox).empty(); }))
+        << "清空 did not empty 编辑框_Host";
+}
+
+struct Closing {
+    const char* how;
+    bool (*close)(HWND window, const MainWindowControls& controls);
+};
+
+const Closing kClosings[] = {
+    {"Esc while typing in 编辑框_Host",
+     [](HWND w, const MainWindowControls&) {
+         return typeText(w, L"unsaved") && pressKey(w, Key{VK_ESCAPE});
+     }},
+    {"Esc on a button",
+     [](HWND w, const MainWindowControls&) {
+         return pressKey(w, Key{VK_TAB}) && pressKey(w, Key{VK_ESCAPE});
+     }},
+    {"the Close button", [](HWND w, const MainWindowControls&) { return closeByTitleBar(w); }},
+    {"Alt+F4", [](HWND w, const MainWindowControls&) { return pressKey(w, Key{VK_F4, false, false, true}); }},
+};
+
+class ClosingTest : public WindowTest, public ::testing::WithParamInterface<Closing> {};
+
+TEST_P(ClosingTest, EndsTheProgramAtOnceWithStatusZero) {
+    ASSERT_TRUE(GetParam().close(window_, controls_));
+    const std::optional<DWORD> status = program_.waitForExit(kAtOnceMs);
+    ASSERT_TRUE(status.has_value()) << "still running after " << GetParam().how;
+    EXPECT_EQ(0u, *status) << GetParam().how;
+    EXPECT_TRUE(dialogsOwnedBy(window_).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, ClosingTest, ::testing::ValuesIn(kClosings));
+
+TEST_F(WindowTest, TwoCopiesRunSideBySide) {
+    ProgramFolder secondFolder;
+    ASSERT_TRUE(secondFolder.ok());
+    Program second;
+    ASSERT_TRUE(second.start(secondFolder.exePath()));
+    HWND secondWindow = second.waitForWindow();
+    ASSERT_NE(nullptr, secondWindow) << "the second copy shows no window";
+    EXPECT_NE(window_, secondWindow);
+    EXPECT_TRUE(program_.running());
+
+    ASSERT_TRUE(pressKey(secondWindow, Key{VK_ESCAPE}));
+    EXPECT_EQ(std::optional<DWORD>(0), second.waitForExit(kAtOnceMs));
+    EXPECT_TRUE(program_.running()) << "closing the second copy ended the first";
+    EXPECT_TRUE(IsWindowVisible(window_));
+}
+
+}  // namespace
+}  // namespace kelvane::e2e
