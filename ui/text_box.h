@@ -3,6 +3,7 @@
 #pragma once
 
 #include "hosts/hosts_text.h"
+#include "ui/gdi_objects.h"
 
 #include <windows.h>
 
@@ -42,7 +43,25 @@ struct ControlRect {
     int height;
 };
 
-class TextBox;
+// One box: its description, its EDIT control, the solid brush of its background colour and the
+// font in use. The text lives in the control alone. Made only by makeTextBox; destroying the
+// box destroys the control if it still exists.
+class TextBox {
+public:
+    TextBox(const TextBox&) = delete;
+    TextBox& operator=(const TextBox&) = delete;
+    ~TextBox();
+
+private:
+    explicit TextBox(const TextBoxDescription& description) : description_(&description) {}
+    friend struct TextBoxAccess;
+
+    const TextBoxDescription* description_;
+    HWND control_ = nullptr;  // null once the control is destroyed
+    OwnedBrush background_;
+    OwnedFont ownFont_;       // only for a description with a font of its own
+    HFONT font_ = nullptr;    // the font in use: ownFont_ or the stock DEFAULT_GUI_FONT
+};
 
 // Makes the box as an invisible child of parent. Returns nullptr when the control cannot be
 // created. The box lives at a fixed address: its subclass procedure refers to it.
