@@ -216,5 +216,29 @@ TEST(BackupPath, WorksForAProgramInAFolderNamedInChineseAndKorean) {
     EXPECT_EQ(hostsBytes, winfiles::readRaw(programFolder + L"\\Host_Bak"));
 }
 
+// A folder path well past 260 characters, made one level at a time; empty when the platform
+// refuses it (Windows without long-path support does).
+Path makeDeepFolder(const Path& base) {
+    Path folder = base;
+    for (int level = 0; level < 12; ++level) {
+        folder += L"\\\u00E9\uD55C\u4E2D-level-" + std::to_wstring(level) + L"-of-a-deep-tree";
+        if (!winfiles::makeFolder(folder)) return Path();
+    }
+    return folder;
+}
+
+TEST(LongPaths, AreNotCut) {
+    TempFolder outer(L"kelvane-deep");
+    const Path deep = makeDeepFolder(outer.path());
+    if (deep.empty()) GTEST_SKIP() << "the platform refuses paths this long";
+    ASSERT_GT(deep.size(), 300u);
+
+    const Path file = deep + L"\\hosts";
+    EXPECT_EQ(1, writeFileBytes(file, {"first"}));
+    EXPECT_EQ(1, writeFileBytes(file, {"second"}));
+    EXPECT_EQ(MaybeBytes("second"), readFileBytes(file));
+    EXPECT_EQ(Names{L"hosts"}, winfiles::listFolder(deep));
+}
+
 }  // namespace
 }  // namespace kelvane
