@@ -116,6 +116,7 @@ LRESULT CALLBACK MainWindow::windowProcedure(HWND window, UINT message, WPARAM w
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_GETMINMAXINFO: return onGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
     case WM_ERASEBKGND: return onEraseBackground(reinterpret_cast<HDC>(wParam));
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: return onControlColour(message, wParam, lParam);
@@ -128,6 +129,16 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY: return onNcDestroy(wParam, lParam);
     default: return DefWindowProcW(window_, message, wParam, lParam);
     }
+}
+
+// The platform caps a window's size at about the screen's; on a screen smaller than the window
+// that cap would shrink it, and Wine applies it to MoveWindow as well as to creation.
+LRESULT MainWindow::onGetMinMaxInfo(MINMAXINFO* info) {
+    DefWindowProcW(window_, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(info));
+    const WindowProperties& p = kMainWindowProperties;
+    if (info->ptMaxTrackSize.x < p.width) info->ptMaxTrackSize.x = p.width;
+    if (info->ptMaxTrackSize.y < p.height) info->ptMaxTrackSize.y = p.height;
+    return 0;
 }
 
 LRESULT MainWindow::onEraseBackground(HDC dc) {

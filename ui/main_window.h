@@ -42,6 +42,7 @@ private:
     bool createControls();
     void setIcons();
 
+    LRESULT onGetMinMaxInfo(MINMAXINFO* info);
     LRESULT onEraseBackground(HDC dc);
     LRESULT onControlColour(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT onCommand(WPARAM wParam, LPARAM lParam);
