@@ -61,6 +61,16 @@ BOOL CALLBACK collectTopLevel(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
+// IsWindowVisible says no for every window of another desktop under Wine; the style tells.
+BOOL CALLBACK findMainWindow(HWND candidate, LPARAM found) {
+    if (!(GetWindowLongW(candidate, GWL_STYLE) & WS_VISIBLE) ||
+        windowText(candidate) != kMainWindowTitle) {
+        return TRUE;
+    }
+    *reinterpret_cast<HWND*>(found) = candidate;
+    return FALSE;
+}
+
 struct ChildSearch {
     std::wstring className;
     RECT rect;
@@ -185,9 +195,16 @@ ProgramFolder::ProgramFolder() {
     static LONG counter = 0;
     wchar_t temp[MAX_PATH + 1] = {};
     if (!GetTempPathW(MAX_PATH + 1, temp)) return;
-    path_ = std::wstring(temp) + L"kelvane-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-            std::to_wstring(InterlockedIncrement(&counter));
-    if (!CreateDirectoryW(path_.c_str(), nullptr)) return;
+    // Process ids come round again, and a killed run leaves its folder behind.
+    for (;;) {
+        path_ = std::wstring(temp) + L"kelvane-e2e-" + std::to_wstring(GetCurrentProcessId()) +
+                L"-" + std::to_wstring(InterlockedIncrement(&counter));
+        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) {
+            path_.clear();
+            return;
+        }
+    }
     ok_ = CopyFileW(builtProgramPath().c_str(), exePath().c_str(), TRUE) != 0;
 }
 
@@ -217,10 +234,11 @@ Program& Program::operator=(Program&& other) noexcept {
 
 Program::~Program() { end(); }
 
-bool Program::start(const std::wstring& exePath) {
+bool Program::start(const std::wstring& exePath, const std::wstring& arguments) {
     end();
     const std::wstring folder = exePath.substr(0, exePath.rfind(L'\\'));
     std::wstring commandLine = L"\"" + exePath + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -283,6 +301,33 @@ std::vector<HWND> topLevelWindows(DWORD processId, std::wstring_view title) {
     WindowSearch search{processId, title, {}};
     EnumWindows(collectTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+ProgramOnOwnDesktop::ProgramOnOwnDesktop(const std::wstring& exePath, int width, int height)
+    : desktop_(L"kelvane-" + std::to_wstring(width) + L"x" + std::to_wstring(height)) {
+    wchar_t windows[MAX_PATH + 1] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH + 1);
+    explorer_.start(std::wstring(windows) + L"\\explorer.exe",
+                    L"/desktop=" + desktop_ + L"," + std::to_wstring(width) + L"x" +
+                        std::to_wstring(height) + L" \"" + exePath + L"\"");
+}
+
+HWND ProgramOnOwnDesktop::waitForWindow(DWORD timeoutMs) {
+    HWND window = nullptr;
+    waitUntil([&] {
+        HDESK desktop = OpenDesktopW(desktop_.c_str(), 0, FALSE, DESKTOP_READOBJECTS | DESKTOP_ENUMERATE);
+        if (!desktop) return false;
+        HWND found = nullptr;
+        EnumDesktopWindows(desktop, findMainWindow, reinterpret_cast<LPARAM>(&found));
+        CloseDesktop(desktop);
+        window = found;
+        return window != nullptr;
+    }, timeoutMs);
+    DWORD processId = 0;
+    if (window && GetWindowThreadProcessId(window, &processId) && !program_.running()) {
+        program_.adopt(processId);
+    }
+    return window;
 }
 
 // ---- Reading windows

@@ -54,7 +54,7 @@ public:
     ~Program();  // ends a process still running, by its handle
 
     // Starts exePath with its own folder as the working directory.
-    bool start(const std::wstring& exePath);
+    bool start(const std::wstring& exePath, const std::wstring& arguments = L"");
     // Takes over a copy started by another process (one on another desktop, say).
     bool adopt(DWORD processId);
 
@@ -74,6 +74,22 @@ private:
 
 // Top-level windows of a process with exactly this title, any class, visible or not.
 std::vector<HWND> topLevelWindows(DWORD processId, std::wstring_view title);
+
+// A copy of the program on a Wine desktop of its own, whose screen has the given size
+// (explorer /desktop=name,WxH): the way to give the program a screen of another size than the
+// test's. Wine only.
+class ProgramOnOwnDesktop {
+public:
+    ProgramOnOwnDesktop(const std::wstring& exePath, int screenWidth, int screenHeight);
+    // The program's main window there; nullptr on timeout.
+    HWND waitForWindow(DWORD timeoutMs = kWaitMs);
+    Program& program() { return program_; }
+
+private:
+    std::wstring desktop_;
+    Program explorer_;  // the desktop's own process, which starts the program
+    Program program_;
+};
 
 // ---- Reading windows from outside
 

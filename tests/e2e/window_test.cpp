@@ -60,6 +60,32 @@ TEST_F(WindowTest, HasItsTitleSizeAndStyles) {
     }
 }
 
+struct Centring {
+    int screenWidth;
+    int screenHeight;
+    POINT topLeft;  // (screen - window) / 2, truncated toward zero
+};
+
+class CentringTest : public ::testing::TestWithParam<Centring> {};
+
+TEST_P(CentringTest, PutsTheWindowInTheMiddleOfTheScreen) {
+    const Centring& c = GetParam();
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.ok());
+    ProgramOnOwnDesktop own(folder.exePath(), c.screenWidth, c.screenHeight);
+    HWND window = own.waitForWindow();
+    ASSERT_NE(nullptr, window) << "no window on a " << c.screenWidth << "x" << c.screenHeight << " desktop";
+    const RECT outer = outerRect(window);
+    EXPECT_EQ(c.topLeft.x, outer.left) << "screen " << c.screenWidth << "x" << c.screenHeight;
+    EXPECT_EQ(c.topLeft.y, outer.top) << "screen " << c.screenWidth << "x" << c.screenHeight;
+    EXPECT_EQ(530, outer.right - outer.left);
+    EXPECT_EQ(498, outer.bottom - outer.top);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, CentringTest,
+                         ::testing::Values(Centring{1366, 768, {418, 135}},
+                                           Centring{499, 400, {-15, -49}}));
+
 struct ExpectedControl {
     const char* name;
     HWND MainWindowControls::*control;
