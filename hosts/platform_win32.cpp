@@ -129,8 +129,13 @@ bool replaceFile(const Path& replaced, const Path& replacement) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & carried) != 0) {
         SetFileAttributesW(replacement.c_str(), attributes & carried);
     }
-    return ReplaceFileW(replaced.c_str(), replacement.c_str(), nullptr, 0, nullptr, nullptr) !=
-           FALSE;
+    if (ReplaceFileW(replaced.c_str(), replacement.c_str(), nullptr, 0, nullptr, nullptr)) {
+        return true;
+    }
+    // This error means the old file is already gone and the new bytes wait under the
+    // temporary name: finish with a move rather than lose both.
+    return GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+           MoveFileExW(replacement.c_str(), replaced.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 bool moveFile(const Path& from, const Path& to) {
