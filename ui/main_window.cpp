@@ -177,7 +177,8 @@ LRESULT MainWindow::onActivate(WPARAM wParam, LPARAM lParam) {
 LRESULT MainWindow::onSetFocus(WPARAM, LPARAM) {
     HWND remembered = rememberedFocus_;
     rememberedFocus_ = nullptr;
-    if (remembered && IsWindow(remembered) && IsChild(window_, remembered)) {
+    const int index = controlIndex(remembered);
+    if (index >= 0 && IsWindow(remembered) && IsChild(window_, remembered) && canTakeFocus(index)) {
         SetFocus(remembered);
         return 0;
     }

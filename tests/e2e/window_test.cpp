@@ -160,6 +160,27 @@ TEST_F(WindowTest, TabAndShiftTabRunThroughTheFocusSequenceAndWrap) {
     EXPECT_EQ(L"", textOf(c.hostBox)) << "Tab typed into 编辑框_Host";
 }
 
+TEST_F(WindowTest, HiddenAndDisabledControlsAreLeftOutOfTheSequence) {
+    const MainWindowControls& c = controls_;
+    expectFocusAfter(Key{VK_TAB}, c.read, "钮_读取");
+    EnableWindow(c.save, FALSE);
+    ShowWindow(c.clear, SW_HIDE);
+    expectFocusAfter(Key{VK_TAB}, c.backup, "钮_备份, past the disabled 钮_保存 and the hidden 钮_清空");
+    expectFocusAfter(Key{VK_TAB, true}, c.read, "钮_读取, back past both");
+
+    // Activation skips a disabled 编辑框_Host too.
+    EnableWindow(c.hostBox, FALSE);
+    EnableWindow(c.read, FALSE);
+    HWND other = CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, other);
+    ASSERT_TRUE(bringToFront(other));
+    ASSERT_TRUE(bringToFront(window_));
+    waitUntil([&] { return focusOf(window_) == c.backup; }, 2000);
+    EXPECT_EQ(c.backup, focusOf(window_)) << "expected the first enabled, visible tab stop 钮_备份";
+    DestroyWindow(other);
+}
+
 TEST_F(WindowTest, EnterBreaksTheLineInTheLargeBoxOnly) {
     const MainWindowControls& c = controls_;
     ASSERT_TRUE(typeText(window_, L"ab"));
