@@ -7,6 +7,9 @@ run:
 test:
 	@bash scripts/test.sh
 
+screenshot:
+	@bash scripts/screenshot.sh
+
 bench:
 	@bash scripts/bench.sh
 

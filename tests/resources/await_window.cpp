@@ -49,6 +49,21 @@ bool waitFor(DWORD deadline, Ready ready) {
     return true;
 }
 
+BOOL CALLBACK childNeedsPaint(HWND child, LPARAM param) {
+    if (GetUpdateRect(child, nullptr, FALSE)) {
+        *reinterpret_cast<bool*>(param) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Whether the window or any of its children still has an area waiting to be painted.
+bool needsPaint(HWND window) {
+    bool pending = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+    if (!pending) EnumChildWindows(window, childNeedsPaint, reinterpret_cast<LPARAM>(&pending));
+    return pending;
+}
+
 // Returns once the window's thread has handled everything sent or posted before.
 void roundTrip(HWND window) {
     DWORD_PTR ignored = 0;
@@ -88,9 +103,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "await_window: the large box stayed empty after Initialize\n");
         return 1;
     }
-    // Paint everything now, in the program's thread, and let it finish.
-    RedrawWindow(window, nullptr, nullptr,
-                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Let the program paint what the click changed: its thread has handled the click once it
+    // answers, and has drawn once no window of it has anything left to paint. (Forcing a
+    // repaint from here would not do: under Wine a frame redrawn from another process loses
+    // the caption's icon.)
+    roundTrip(window);
+    if (!waitFor(deadline, [&] { return !needsPaint(window); })) {
+        std::fprintf(stderr, "await_window: the window did not finish painting\n");
+        return 1;
+    }
     roundTrip(window);
 
     RECT r{};
