@@ -1,11 +1,11 @@
-# Cross build of the 32-bit Windows program with MinGW-w64 on Linux. The win32 thread model
-# keeps the executable free of winpthread; -static keeps it free of the MinGW runtime DLLs, so
-# it imports system DLLs only. CTest runs the Windows test programs through Wine.
+# Cross build of the 32-bit Windows program with MinGW-w64 on Linux. The posix thread model
+# gives GoogleTest the std::mutex it needs; -static links winpthread and the MinGW runtime in,
+# so the executables import system DLLs only. CTest runs the Windows test programs through Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
