@@ -124,7 +124,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE: return onActivate(wParam, lParam);
     case WM_SETFOCUS: return onSetFocus(wParam, lParam);
     case WM_CLOSE: return onClose();
-    case WM_QUERYENDSESSION: return TRUE;
+    case WM_QUERYENDSESSION: return onQueryEndSession();
     case WM_DESTROY: return onDestroy();
     case WM_NCDESTROY: return onNcDestroy(wParam, lParam);
     default: return DefWindowProcW(window_, message, wParam, lParam);
@@ -190,6 +190,11 @@ LRESULT MainWindow::onSetFocus(WPARAM, LPARAM) {
 LRESULT MainWindow::onClose() {
     DestroyWindow(window_);
     return 0;
+}
+
+// Logging off or shutting down asks nothing: the boxes' texts are dropped as on closing.
+LRESULT MainWindow::onQueryEndSession() {
+    return TRUE;
 }
 
 LRESULT MainWindow::onDestroy() {

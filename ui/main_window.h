@@ -49,6 +49,7 @@ private:
     LRESULT onActivate(WPARAM wParam, LPARAM lParam);
     LRESULT onSetFocus(WPARAM wParam, LPARAM lParam);
     LRESULT onClose();
+    LRESULT onQueryEndSession();
     LRESULT onDestroy();
     LRESULT onNcDestroy(WPARAM wParam, LPARAM lParam);
 

@@ -116,8 +116,8 @@ bool sendInputs(std::vector<INPUT>& inputs) {
     return sent == inputs.size();
 }
 
-// The pixels of a window's area on the screen, top-down 32-bit.
-std::vector<DWORD> screenPixels(const RECT& area) {
+// The pixels of a screen area, top-down, as the 32-bit DIB gives them (0x00RRGGBB).
+std::vector<DWORD> rawScreenPixels(const RECT& area) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
@@ -425,6 +425,12 @@ HWND activeOf(HWND window) {
     return info.hwndActive;
 }
 
+std::vector<COLORREF> screenPixels(RECT area) {
+    std::vector<COLORREF> pixels = rawScreenPixels(area);
+    for (COLORREF& p : pixels) p = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    return pixels;
+}
+
 // ---- Input
 
 bool bringToFront(HWND window) {
@@ -513,7 +519,7 @@ LPCWSTR messageBoxIcon(HWND box) {
     for (LPCWSTR id : {IDI_ERROR, IDI_WARNING, IDI_INFORMATION, IDI_QUESTION}) {
         LPCWSTR match = nullptr;
         waitUntil([&] {
-            const std::vector<DWORD> shown = screenPixels(area);
+            const std::vector<DWORD> shown = rawScreenPixels(area);
             if (drawnIcon(id, size, size, shown.front()) == shown) match = id;
             return match != nullptr;
         }, 300);

@@ -120,6 +120,10 @@ MainWindowControls findControls(HWND mainWindow);
 HWND focusOf(HWND window);
 HWND activeOf(HWND window);
 
+// The pixels the screen shows in this rectangle (screen coordinates), row by row, as
+// COLORREF values. The window must be on top and painted.
+std::vector<COLORREF> screenPixels(RECT area);
+
 // ---- Input
 
 // Makes window the foreground window and waits until it is.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,66 @@ TEST_F(WindowTest, HasElevenControlsWithTheirRectanglesStylesAndTexts) {
     }
 }
 
+// The control's client rectangle in the coordinates of the main window's client area.
+RECT clientInMain(HWND control, HWND main) {
+    RECT rect = {};
+    GetClientRect(control, &rect);
+    MapWindowPoints(control, main, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// Clearly darker than the button face and the white boxes: the strokes of a caption or text.
+bool isDark(COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 160; }
+
+TEST_F(WindowTest, ShowsItsColoursAndEveryCaption) {
+    const COLORREF mint = RGB(159, 255, 234);
+    const COLORREF white = RGB(255, 255, 255);
+    ASSERT_TRUE(bringToFront(window_));
+    RECT client = {};
+    GetClientRect(window_, &client);
+    MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const int width = client.right - client.left;
+    std::vector<COLORREF> pixels;
+    auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; };
+    // Wait for the painting to reach the screen.
+    waitUntil([&] {
+        pixels = screenPixels(client);
+        return at(215, 250) == mint;
+    }, 3000);
+    EXPECT_EQ(mint, at(215, 250)) << std::hex << "inside 编辑框_Host";
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), at(5, 470)) << std::hex << "the window's background";
+
+    for (HWND box : {controls_.addressBox, controls_.nameBox}) {
+        const RECT outer = rectInParent(box);
+        const RECT line = clientInMain(box, window_);
+        SCOPED_TRACE(box == controls_.addressBox ? "编辑框_添加IP" : "编辑框_添加域名");
+        // One line of text in the vertical middle, the bands above and below it in white.
+        EXPECT_GT(line.top - outer.top, 2);
+        EXPECT_LE(std::abs((line.top - outer.top) - (outer.bottom - line.bottom)), 1)
+            << "line " << line.top << ".." << line.bottom << " in " << outer.top << ".." << outer.bottom;
+        for (int x = outer.left + 2; x < outer.right - 2; ++x) {
+            ASSERT_EQ(white, at(x, outer.top + 2)) << std::hex << "band above the line, x " << std::dec << x;
+            ASSERT_EQ(white, at(x, outer.bottom - 3)) << std::hex << "band below the line, x " << std::dec << x;
+        }
+        EXPECT_EQ(white, at(outer.right - 4, (line.top + line.bottom) / 2));
+        int dark = 0;
+        for (int y = line.top; y < line.bottom; ++y) {
+            for (int x = line.left; x < line.right; ++x) dark += isDark(at(x, y));
+        }
+        EXPECT_GT(dark, 20) << "no text drawn";
+    }
+
+    for (const ExpectedControl& expected : kControls) {
+        if (std::wstring(expected.className) != L"Button") continue;
+        int dark = 0;
+        for (int y = expected.rect.top + 4; y < expected.rect.bottom - 4; ++y) {
+            for (int x = expected.rect.left + 4; x < expected.rect.right - 4; ++x) dark += isDark(at(x, y));
+        }
+        // Under code page 1252 Wine's fonts have no Chinese glyphs and draw boxes: strokes too.
+        EXPECT_GT(dark, 10) << "no caption drawn on " << expected.name;
+    }
+}
+
 TEST_F(WindowTest, TabAndShiftTabRunThroughTheFocusSequenceAndWrap) {
     const MainWindowControls& c = controls_;
     const std::vector<std::pair<HWND, const char*>> sequence = {
@@ -227,6 +288,26 @@ TEST_F(WindowTest, AClickRunsItsButtonsCommand) {
     ASSERT_TRUE(click(controls_.clear));
     EXPECT_TRUE(waitUntil([&] { return textOf(controls_.hostBox).empty(); }))
         << "清空 did not empty 编辑框_Host";
+}
+
+TEST_F(WindowTest, SpaceClicksTheFocusedButtonAndEnterDoesNot) {
+    const MainWindowControls& c = controls_;
+    expectFocusAfter(Key{VK_TAB, true}, c.initialize, "钮_初始化");
+    ASSERT_TRUE(pressKey(window_, Key{VK_RETURN}));
+    expectFocusAfter(Key{VK_TAB}, c.hostBox, "编辑框_Host");
+    EXPECT_EQ(L"", textOf(c.hostBox)) << "Enter on 钮_初始化 ran its command";
+    expectFocusAfter(Key{VK_TAB, true}, c.initialize, "钮_初始化");
+    ASSERT_TRUE(pressKey(window_, Key{VK_SPACE}));
+    EXPECT_TRUE(waitUntil([&] { return !textOf(c.hostBox).empty(); }))
+        << "the space bar on 钮_初始化 did not run its command";
+}
+
+TEST_F(WindowTest, AgreesToEndTheSessionWithoutAsking) {
+    DWORD_PTR answer = FALSE;
+    ASSERT_TRUE(SendMessageTimeoutW(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                    SMTO_ABORTIFHUNG, kAtOnceMs, &answer));
+    EXPECT_EQ(static_cast<DWORD_PTR>(TRUE), answer);
+    EXPECT_TRUE(dialogsOwnedBy(window_).empty());
 }
 
 struct Closing {
