@@ -8,10 +8,11 @@ run along the axes on whole pixels, so that the small sizes stay sharp; 16 px is
 pixel by pixel.
 
 Images, in file order: 256, 48, 32, 16 px with a 256-colour palette and a 1-bit mask, then
-256, 128, 96, 72, 64, 48, 32, 16 px as 32-bit BGRA with alpha. All are uncompressed DIBs.
+256, 128, 96, 72, 64, 48, 32, 16 px as 32-bit BGRA with alpha. All are uncompressed DIBs but
+the 256 px true-colour image, which is a PNG.
 
 Usage: make_icon.py OUTPUT.ico [PREVIEW_DIR]
-PREVIEW_DIR, when given, receives one uncompressed PNG per image, for looking at.
+PREVIEW_DIR, when given, receives one PNG per size, for looking at.
 """
 
 import math
@@ -336,7 +337,7 @@ def ico(images):
 
 
 def png(pixels):
-    """An RGBA PNG of the pixels, for previews only."""
+    """An 8-bit RGBA PNG of the pixels."""
     size = len(pixels)
     raw = b''.join(b'\0' + b''.join(bytes(p) for p in row) for row in pixels)
 
@@ -353,7 +354,10 @@ def main(argv):
         return 2
     drawn = {size: draw(size).rgba8() for size in set(PALETTED_SIZES + TRUE_COLOUR_SIZES)}
     images = [(size, 8, dib8(drawn[size])) for size in PALETTED_SIZES]
-    images += [(size, 32, dib32(drawn[size])) for size in TRUE_COLOUR_SIZES]
+    # The large true-colour image as PNG, as Windows Vista and later read it: a quarter of a
+    # megabyte less in the program.
+    images += [(size, 32, png(drawn[size]) if size == 256 else dib32(drawn[size]))
+               for size in TRUE_COLOUR_SIZES]
     tmp = argv[1] + '.tmp'
     with open(tmp, 'wb') as f:
         f.write(ico(images))
