@@ -61,8 +61,10 @@ void saveHostsFile(const CommandTarget& target) {
 }
 
 void backupHostsFile(const CommandTarget&) {
+    const Path backup = resolveBackupPath();
+    const Path hosts = resolveHostsPath();
     // The shell shows whatever the user needs to see; the result says nothing more.
-    shellCopy(resolveBackupPath(), {resolveHostsPath()});
+    shellCopy(backup, {hosts});
 }
 
 void initializeHostsText(const CommandTarget& target) {

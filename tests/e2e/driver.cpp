@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cwctype>
 #include <utility>
@@ -310,6 +312,26 @@ ProgramOnOwnDesktop::ProgramOnOwnDesktop(const std::wstring& exePath, int width,
     explorer_.start(std::wstring(windows) + L"\\explorer.exe",
                     L"/desktop=" + desktop_ + L"," + std::to_wstring(width) + L"x" +
                         std::to_wstring(height) + L" \"" + exePath + L"\"");
+}
+
+ProgramOnOwnDesktop::~ProgramOnOwnDesktop() {
+    if (!program_.running() && explorer_.id() != 0) {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot != INVALID_HANDLE_VALUE) {
+            PROCESSENTRY32W entry = {};
+            entry.dwSize = sizeof entry;
+            for (BOOL more = Process32FirstW(snapshot, &entry); more;
+                 more = Process32NextW(snapshot, &entry)) {
+                if (entry.th32ParentProcessID == explorer_.id()) {
+                    Program child;
+                    child.adopt(entry.th32ProcessID);
+                }
+            }
+            CloseHandle(snapshot);
+        }
+    }
+    program_.end();
+    explorer_.end();
 }
 
 HWND ProgramOnOwnDesktop::waitForWindow(DWORD timeoutMs) {

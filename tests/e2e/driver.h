@@ -81,6 +81,9 @@ std::vector<HWND> topLevelWindows(DWORD processId, std::wstring_view title);
 class ProgramOnOwnDesktop {
 public:
     ProgramOnOwnDesktop(const std::wstring& exePath, int screenWidth, int screenHeight);
+    ProgramOnOwnDesktop(const ProgramOnOwnDesktop&) = delete;
+    ProgramOnOwnDesktop& operator=(const ProgramOnOwnDesktop&) = delete;
+    ~ProgramOnOwnDesktop();  // ends the program even when its window never showed
     // The program's main window there; nullptr on timeout.
     HWND waitForWindow(DWORD timeoutMs = kWaitMs);
     Program& program() { return program_; }
