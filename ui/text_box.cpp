@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <cwchar>
 #include <string>
 
 namespace kelvane {
