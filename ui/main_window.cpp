@@ -174,9 +174,12 @@ LRESULT MainWindow::onActivate(WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window_, WM_ACTIVATE, wParam, lParam);
 }
 
-LRESULT MainWindow::onSetFocus(WPARAM, LPARAM) {
+LRESULT MainWindow::onSetFocus(WPARAM wParam, LPARAM) {
     HWND remembered = rememberedFocus_;
     rememberedFocus_ = nullptr;
+    // Without an activation in between (Wine restoring a minimised window, say), the focus
+    // goes back to the control it was just taken from.
+    if (!remembered) remembered = reinterpret_cast<HWND>(wParam);
     const int index = controlIndex(remembered);
     if (index >= 0 && IsWindow(remembered) && IsChild(window_, remembered) && canTakeFocus(index)) {
         SetFocus(remembered);

@@ -91,13 +91,17 @@ BOOL CALLBACK matchChild(HWND window, LPARAM parameter) {
 }
 
 struct DialogSearch {
-    HWND owner;
+    HWND owner;        // nullptr: any owner
+    DWORD processId;   // 0: any process
     std::vector<HWND> found;
 };
 
 BOOL CALLBACK collectDialogs(HWND window, LPARAM parameter) {
     auto* search = reinterpret_cast<DialogSearch*>(parameter);
-    if (GetWindow(window, GW_OWNER) == search->owner && IsWindowVisible(window) &&
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if ((!search->owner || GetWindow(window, GW_OWNER) == search->owner) &&
+        (!search->processId || processId == search->processId) && IsWindowVisible(window) &&
         className(window) == L"#32770") {
         search->found.push_back(window);
     }
@@ -500,9 +504,27 @@ bool closeByTitleBar(HWND window) {
 // ---- Dialogs
 
 std::vector<HWND> dialogsOwnedBy(HWND owner) {
-    DialogSearch search{owner, {}};
+    if (!owner) return {};
+    DialogSearch search{owner, 0, {}};
     EnumWindows(collectDialogs, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::vector<HWND> dialogsOfProcess(DWORD processId) {
+    if (!processId) return {};
+    DialogSearch search{nullptr, processId, {}};
+    EnumWindows(collectDialogs, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND waitForProcessDialog(DWORD processId, DWORD timeoutMs) {
+    HWND dialog = nullptr;
+    waitUntil([&] {
+        const std::vector<HWND> found = dialogsOfProcess(processId);
+        if (!found.empty()) dialog = found.front();
+        return dialog != nullptr;
+    }, timeoutMs);
+    return dialog;
 }
 
 HWND waitForDialog(HWND owner, DWORD timeoutMs) {

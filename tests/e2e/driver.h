@@ -154,6 +154,10 @@ bool closeByTitleBar(HWND window);
 std::vector<HWND> dialogsOwnedBy(HWND owner);
 // The first visible #32770 owned by owner; nullptr on timeout.
 HWND waitForDialog(HWND owner, DWORD timeoutMs = kWaitMs);
+// Visible top-level #32770 dialogs of a process, owned or not (the shell's copy dialogs have
+// no owner).
+std::vector<HWND> dialogsOfProcess(DWORD processId);
+HWND waitForProcessDialog(DWORD processId, DWORD timeoutMs = kWaitMs);
 
 struct MessageBoxContent {
     std::wstring caption;

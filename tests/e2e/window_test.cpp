@@ -280,6 +280,26 @@ TEST_F(WindowTest, FocusComesBackToItsControlAfterAnotherWindowWasActive) {
     DestroyWindow(other);
 }
 
+TEST_F(WindowTest, KeepsItsSizeAndLayoutThroughMinimiseAndRestore) {
+    expectFocusAfter(Key{VK_TAB}, controls_.read, "钮_读取");
+    const RECT before = outerRect(window_);
+    // A double click on the title bar maximises only a window with a Maximize button.
+    PostMessageW(window_, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(before.left + 100, before.top + 8));
+    ASSERT_TRUE(PostMessageW(window_, WM_SYSCOMMAND, SC_MINIMIZE, 0));
+    ASSERT_TRUE(waitUntil([&] { return IsIconic(window_) != 0; })) << "not minimised";
+    ASSERT_TRUE(PostMessageW(window_, WM_SYSCOMMAND, SC_RESTORE, 0));
+    ASSERT_TRUE(waitUntil([&] { return !IsIconic(window_); })) << "not restored";
+    const RECT after = outerRect(window_);
+    EXPECT_TRUE(EqualRect(&before, &after)) << "moved or resized to " << after.left << ","
+                                            << after.top << " " << after.right - after.left << "x"
+                                            << after.bottom - after.top;
+    EXPECT_EQ(findControls(window_).read, controls_.read);
+    EXPECT_EQ(RECT({432, 112, 512, 144}).left, rectInParent(controls_.read).left);
+    ASSERT_TRUE(bringToFront(window_));
+    waitUntil([&] { return focusOf(window_) == controls_.read; }, 2000);
+    EXPECT_EQ(controls_.read, focusOf(window_)) << "expected 钮_读取 to have the focus again";
+}
+
 TEST_F(WindowTest, AClickRunsItsButtonsCommand) {
     ASSERT_TRUE(click(controls_.initialize));
     EXPECT_TRUE(waitUntil([&] { return textOf(controls_.hostBox).rfind(L"#", 0) == 0; }))
