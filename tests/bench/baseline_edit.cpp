@@ -71,15 +71,25 @@ std::unique_ptr<BaselineEdit> BaselineEdit::create(int left, int top) {
                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
                                     ES_WANTRETURN | WS_VSCROLL,
                                 15, 46, 400, 408, window, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!edit) {
+    HWND buttons[2];
+    for (int i = 0; i < 2; ++i) {
+        buttons[i] = CreateWindowExW(0, L"BUTTON", i == 0 ? L"读取" : L"保存",
+                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | BS_PUSHBUTTON |
+                                         BS_CENTER | BS_VCENTER | BS_MULTILINE,
+                                     432, 112 + 40 * i, 80, 32, window, nullptr, GetModuleHandleW(nullptr), nullptr);
+    }
+    if (!edit || !buttons[0] || !buttons[1]) {
         DestroyWindow(window);
         return nullptr;
+    }
+    for (HWND button : buttons) {
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     }
     SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     SendMessageW(edit, EM_LIMITTEXT, 0, 0);
     ShowWindow(window, SW_SHOWNA);
     pumpMessages();
-    return std::unique_ptr<BaselineEdit>(new BaselineEdit(window, edit));
+    return std::unique_ptr<BaselineEdit>(new BaselineEdit(window, edit, buttons[0], buttons[1]));
 }
 
 BaselineEdit::~BaselineEdit() {
@@ -136,6 +146,14 @@ double BaselineEdit::save(const std::wstring& path) {
     double elapsed = nowMs() - start;
     DeleteFileW(path.c_str());
     return ok ? elapsed : -1;
+}
+
+double BaselineEdit::idleClick() {
+    HWND button = buttons_[nextButton_];
+    nextButton_ = 1 - nextButton_;
+    double start = nowMs();
+    SendMessageW(button, BM_CLICK, 0, 0);
+    return nowMs() - start;
 }
 
 void BaselineEdit::clear() {

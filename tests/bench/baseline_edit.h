@@ -28,13 +28,20 @@ public:
     // FlushFileBuffers.
     double save(const std::wstring& path);
 
+    // A click on a push button that runs nothing, the focus moving from the other one: what
+    // the platform's button costs a click before any command runs.
+    double idleClick();
+
     void clear();
     int textLength() const;
 
 private:
-    BaselineEdit(HWND window, HWND edit) : window_(window), edit_(edit) {}
+    BaselineEdit(HWND window, HWND edit, HWND first, HWND second)
+        : window_(window), edit_(edit), buttons_{first, second} {}
     HWND window_;
     HWND edit_;
+    HWND buttons_[2];
+    int nextButton_ = 0;
 };
 
 // Handles whatever the windows of this thread have waiting (painting above all), untimed.

@@ -30,6 +30,7 @@ void printTimings(const std::vector<Timing>& timings, int repeats);
 // How each command's time grows from the second-largest file to the largest, beside the files.
 void printGrowth(const std::vector<Timing>& timings);
 
-void printMemory(const MemoryResult& memory);
+// Under Wine PeakPagefileUsage is the private memory at the moment, not its peak.
+void printMemory(const MemoryResult& memory, bool underWine);
 
 }  // namespace kelvane::bench
