@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds the program, starts it under the Chinese locale on a virtual display and in a Wine
 # prefix of its own, loads the stock template with its Initialize button, and saves a picture
-# of the window as docs/screenshot.png. KELVANE_BUILD names another build folder.
+# of the window as docs/screenshot.png (KELVANE_SHOT names another file). KELVANE_BUILD names
+# another build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+unset MAKEFLAGS MAKELEVEL MFLAGS
 root=$(pwd)
 build=${KELVANE_BUILD:-build/win32}
-shot="$root/docs/screenshot.png"
+shot=${KELVANE_SHOT:-$root/docs/screenshot.png}
 
 bash scripts/setup.sh
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null

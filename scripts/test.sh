@@ -4,6 +4,8 @@
 # and 1252. Ends with one line that sums up both runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Called from make: the build tool below is a make of its own, not a sub-make of ours.
+unset MAKEFLAGS MAKELEVEL MFLAGS
 root=$(pwd)
 
 bash scripts/setup.sh
