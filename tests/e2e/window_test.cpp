@@ -15,7 +15,7 @@ constexpr DWORD kAtOnceMs = 3000;
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(folder_.ok()) << "no program folder at " << std::string(folder_.path().begin(), folder_.path().end());
+        ASSERT_TRUE(folder_.ok()) << "no program folder with a copy of kelvane.exe";
         ASSERT_TRUE(program_.start(folder_.exePath()));
         window_ = program_.waitForWindow();
         ASSERT_NE(nullptr, window_) << "no window titled Kelvane 1.0 By 【Tamrel】";
@@ -53,12 +53,8 @@ TEST_F(WindowTest, HasItsTitleSizeAndStyles) {
     EXPECT_EQ(static_cast<DWORD>(WS_EX_WINDOWEDGE), static_cast<DWORD>(exStyle(window_)));
     EXPECT_EQ(static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS),
               GetClassLongW(window_, GCL_STYLE));
-    // Wine answers only a few class fields for another process's window (the brush is not one).
-    SetLastError(ERROR_SUCCESS);
-    const ULONG_PTR brush = GetClassLongPtrW(window_, GCLP_HBRBACKGROUND);
-    if (GetLastError() == ERROR_SUCCESS) {
-        EXPECT_EQ(0u, brush) << "the class has a brush";
-    }
+    // The class brush and cursor cannot be checked from here: for another process's window Wine
+    // answers 0 whatever they are.
 }
 
 struct Centring {
