@@ -38,28 +38,6 @@ bool fileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-struct DialogSearch {
-    DWORD processId;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectProcessDialog(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<DialogSearch*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == search->processId && IsWindowVisible(window) && className(window) == L"#32770") {
-        search->found.push_back(window);
-    }
-    return TRUE;
-}
-
-// Visible #32770 windows of the process: the shell's own dialogs have no owner.
-std::vector<HWND> processDialogs(DWORD processId) {
-    DialogSearch search{processId, {}};
-    EnumWindows(collectProcessDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 class CommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -350,16 +328,10 @@ class BackupTest : public CommandTest {
 protected:
     std::wstring backupPath() { return folder_.file(L"Host_Bak"); }
 
-    // Clicks Backup and waits for the shell's question.
+    // Clicks Backup and waits for the shell's question, which has no owner.
     HWND clickForShellDialog() {
         if (!click(c_.backup)) return nullptr;
-        HWND dialog = nullptr;
-        waitUntil([&] {
-            const std::vector<HWND> found = processDialogs(program_.id());
-            if (!found.empty()) dialog = found.front();
-            return dialog != nullptr;
-        }, 20000);
-        return dialog;
+        return waitForProcessDialog(program_.id(), 20000);
     }
 
     void expectWindowRestored() {
@@ -416,7 +388,7 @@ TEST_F(BackupTest, OfAMissingHostsFileMakesNoBackup) {
     ASSERT_TRUE(DeleteFileW(hostsPath_.c_str()));
     // Wine's shell fails at once without a dialog of its own; Windows shows its error first.
     if (!clickAndFinish(c_.backup, 3000)) {
-        const std::vector<HWND> dialogs = processDialogs(program_.id());
+        const std::vector<HWND> dialogs = dialogsOfProcess(program_.id());
         ASSERT_FALSE(dialogs.empty()) << "Backup neither returned nor showed the shell's error";
         PostMessageW(dialogs.front(), WM_CLOSE, 0, 0);
     }
