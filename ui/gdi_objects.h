@@ -1,44 +1,12 @@
-// Small move-only owners for GDI objects and device contexts.
+// Scoped device contexts and selections; the GDI objects themselves are owned through
+// win_handles.h.
 #pragma once
+
+#include "win_handles.h"
 
 #include <windows.h>
 
-#include <utility>
-
 namespace kelvane {
-
-// A GDI object (brush, font, pen, bitmap) of our own, deleted with DeleteObject. Never hand it
-// a stock object.
-template <typename Handle>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        if (this != &other) {
-            reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() { reset(); }
-
-    Handle get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void reset() {
-        if (handle_) DeleteObject(handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    Handle handle_ = nullptr;
-};
-
-using OwnedBrush = GdiObject<HBRUSH>;
-using OwnedFont = GdiObject<HFONT>;
 
 // The device context of a window, from GetDC (client area) or GetWindowDC (whole window),
 // released when it goes out of scope.

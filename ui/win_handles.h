@@ -7,7 +7,8 @@
 
 namespace kelvane {
 
-template <typename Handle, BOOL(WINAPI* Release)(Handle)>
+// Owns one handle and gives it to Release when it goes; Release is a function object type.
+template <typename Handle, typename Release>
 class UniqueHandle {
 public:
     UniqueHandle() = default;
@@ -28,7 +29,7 @@ public:
     explicit operator bool() const { return handle_ != nullptr; }
 
     void reset(Handle handle = nullptr) {
-        if (handle_) Release(handle_);
+        if (handle_) Release()(handle_);
         handle_ = handle;
     }
 
@@ -36,6 +37,17 @@ private:
     Handle handle_ = nullptr;
 };
 
-using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
+struct DestroyIconCall {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+
+// For GDI objects of our own (brushes, fonts); never for a stock object.
+struct DeleteObjectCall {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+
+using UniqueIcon = UniqueHandle<HICON, DestroyIconCall>;
+using OwnedBrush = UniqueHandle<HBRUSH, DeleteObjectCall>;
+using OwnedFont = UniqueHandle<HFONT, DeleteObjectCall>;
 
 }  // namespace kelvane

@@ -2,23 +2,14 @@
 // whatever the ANSI code page of the test process is.
 #include "ui/box_text_codec.h"
 
+#include "hex.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace kelvane {
 namespace {
-
-std::string hex(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-        out += ' ';
-    }
-    return out;
-}
 
 std::wstring plainDecode(const std::string& bytes, UINT codePage) {
     std::wstring out(bytes.size(), L'\0');

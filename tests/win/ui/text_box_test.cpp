@@ -3,6 +3,8 @@
 #include "ui/box_text_codec.h"
 #include "ui/text_box_descriptions.h"
 
+#include "hex.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -96,17 +98,6 @@ protected:
         for (wchar_t c : chars) SendMessageW(window, WM_CHAR, c, 0);
     }
 };
-
-std::string hex(std::string_view bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : bytes) {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-        out += ' ';
-    }
-    return out;
-}
 
 std::string hostsLike(size_t size) {
     std::string text;
