@@ -10,8 +10,13 @@ build="$root/build/bench-win32"
 data="$build/bench-data"
 
 bash scripts/setup.sh
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j2 --target kelvane kelvane_bench
+mkdir -p "$build"
+if ! { cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release &&
+  cmake --build "$build" -j2 --target kelvane kelvane_bench; } >"$build/build.log" 2>&1; then
+  cat "$build/build.log" >&2
+  echo "bench: the build failed" >&2
+  exit 1
+fi
 
 # Lines of 31 bytes, "0.0.0.0 ads000000.example.com" and CR LF, each number once.
 make_hosts() { # file bytes

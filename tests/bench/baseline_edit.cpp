@@ -136,7 +136,7 @@ double BaselineEdit::save(const std::wstring& path) {
     DeleteFileW(path.c_str());
     double start = nowMs();
     std::string bytes = ansiOfWide(windowText(edit_));
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+    OwnedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     DWORD written = 0;
     bool ok = file.valid() &&

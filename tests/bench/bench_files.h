@@ -8,20 +8,20 @@
 
 namespace kelvane::bench {
 
-// A kernel handle closed when it goes out of scope.
-class FileHandle {
+// A kernel handle (file, process, thread) closed when it goes out of scope.
+class OwnedHandle {
 public:
-    explicit FileHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    FileHandle(FileHandle&& other) noexcept : handle_(other.release()) {}
-    FileHandle& operator=(FileHandle&& other) noexcept {
+    explicit OwnedHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    OwnedHandle(OwnedHandle&& other) noexcept : handle_(other.release()) {}
+    OwnedHandle& operator=(OwnedHandle&& other) noexcept {
         if (this != &other) {
             reset(other.release());
         }
         return *this;
     }
-    ~FileHandle() { reset(); }
+    ~OwnedHandle() { reset(); }
 
     HANDLE get() const { return handle_; }
     bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }

@@ -92,8 +92,8 @@ bool measureBaselineRead(const std::wstring& file, MemoryResult& memory) {
         fail(L"cannot start the baseline process");
         return false;
     }
-    FileHandle process(info.hProcess);
-    FileHandle thread(info.hThread);
+    OwnedHandle process(info.hProcess);
+    OwnedHandle thread(info.hThread);
     if (WaitForSingleObject(process.get(), 300000) != WAIT_OBJECT_0) {
         TerminateProcess(process.get(), 1);
         fail(L"the baseline process did not end");
@@ -126,7 +126,7 @@ int runBaselineMemory(const std::wstring& file, const std::wstring& resultPath) 
     char line[128];
     int length = std::snprintf(line, sizeof line, "%.0f %.0f %.0f\n", peakWorkingSetGrowth(before, after),
                                peakPagefileGrowth(before, after), handed);
-    FileHandle out(CreateFileW(resultPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    OwnedHandle out(CreateFileW(resultPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                nullptr));
     DWORD written = 0;
     return out.valid() && WriteFile(out.get(), line, static_cast<DWORD>(length), &written, nullptr) ? 0 : 1;

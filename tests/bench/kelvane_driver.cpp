@@ -2,6 +2,7 @@
 
 #include "stopwatch.h"
 
+#include <utility>
 #include <vector>
 
 namespace kelvane::bench {
@@ -100,12 +101,19 @@ bool KelvaneDriver::findControls() {
                 smallBoxes.push_back(child);
             }
         } else if (_wcsicmp(kind.c_str(), L"Button") == 0) {
+            const std::pair<const wchar_t*, HWND*> buttons[] = {
+                {L"读取", &readButton_},
+                {L"保存", &saveButton_},
+                {L"初始化", &initializeButton_},
+                {L"清空", &clearButton_},
+                {L"添加", &addButton_},
+            };
             std::wstring caption = captionOf(child);
-            if (caption == L"读取") readButton_ = child;
-            if (caption == L"保存") saveButton_ = child;
-            if (caption == L"初始化") initializeButton_ = child;
-            if (caption == L"清空") clearButton_ = child;
-            if (caption == L"添加") addButton_ = child;
+            for (const auto& button : buttons) {
+                if (caption == button.first) {
+                    *button.second = child;
+                }
+            }
         }
     }
     if (smallBoxes.size() == 2) {

@@ -56,8 +56,8 @@ private:
     double clickUntilLength(HWND button, int expectedLength);
     HWND findMessageBox() const;
 
-    FileHandle process_;
-    FileHandle thread_;
+    OwnedHandle process_;
+    OwnedHandle thread_;
     HWND window_ = nullptr;
     HWND hostBox_ = nullptr;
     HWND addressBox_ = nullptr;
