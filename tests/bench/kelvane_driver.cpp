@@ -192,13 +192,15 @@ SaveOutcome KelvaneDriver::save() {
     if (!PostMessageW(saveButton_, BM_CLICK, 0, 0)) {
         return outcome;
     }
-    // The box's window exists from its creation on, before its controls are laid out.
+    // The box's window exists from its creation on, before its controls are laid out. Each look
+    // is a request to the wineserver, which the program's file calls need too: look once a
+    // millisecond, not in a tight loop.
     HWND box = nullptr;
     while (!(box = findMessageBox())) {
         if (nowMs() - start > kCommandTimeoutMs) {
             return outcome;
         }
-        Sleep(0);
+        Sleep(1);
     }
     double ms = nowMs() - start;
 
