@@ -42,6 +42,12 @@ int wideLength(const std::string& bytes) {
                          : MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
 }
 
+long long ansiLength(const std::wstring& text) {
+    return text.empty() ? 0
+                        : WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                              nullptr, nullptr);
+}
+
 bool learnTexts(KelvaneDriver& kelvane, Texts& texts) {
     texts.entry = L"\r\n" + kelvane.addressText() + L"\t" + kelvane.nameText();
     if (kelvane.clear() < 0 || kelvane.initialize(-1) < 0) {
@@ -158,8 +164,8 @@ void measurePair(CommandTimes& times, bool kelvaneFirst, Baseline baselineSide, 
 }
 
 // One run of the four commands on both sides; false when the program went wrong.
-bool runOnce(KelvaneDriver& kelvane, BaselineEdit& baseline, const std::wstring& file, int fileLength,
-             const Texts& texts, bool kelvaneFirst, SizeTimes& times) {
+bool runOnce(KelvaneDriver& kelvane, BaselineEdit& baseline, const std::wstring& file, long long fileBytes,
+             int fileLength, const Texts& texts, bool kelvaneFirst, SizeTimes& times) {
     baseline.clear();
     if (!CopyFileW(file.c_str(), hostsFilePath().c_str(), FALSE) || kelvane.clear() < 0) {
         fail(L"cannot put the file at the hosts path, or Clear did not empty the box");
@@ -203,7 +209,8 @@ bool runOnce(KelvaneDriver& kelvane, BaselineEdit& baseline, const std::wstring&
         fail(L"Read, Add, Initialize or Clear did not give the box the expected length");
         return false;
     }
-    if (saved.ms < 0 || saved.message != L"Host 修改成功" || fileSize(hostsFilePath()) != added) {
+    long long savedBytes = fileBytes + ansiLength(texts.entry);
+    if (saved.ms < 0 || saved.message != L"Host 修改成功" || fileSize(hostsFilePath()) != savedBytes) {
         fail(L"Save did not write the box's text (message: \"" + saved.message + L"\")");
         return false;
     }
@@ -256,7 +263,7 @@ int runBenchmark(const std::wstring& exe, const std::vector<std::wstring>& files
     for (size_t i = 0; i < files.size(); ++i) {
         SizeTimes times;
         for (int run = 0; run < repeats; ++run) {
-            if (!runOnce(*kelvane, *baseline, files[i], lengths[i], texts, run % 2 == 1, times)) {
+            if (!runOnce(*kelvane, *baseline, files[i], sizes[i], lengths[i], texts, run % 2 == 1, times)) {
                 return 1;
             }
         }
