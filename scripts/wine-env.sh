@@ -39,6 +39,10 @@ wine_env_start() {
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KELVANE_SCREEN" /f >/dev/null 2>&1
   wineserver -w
+  # The first Wine process starts the server and the desktop, which inherit its output: were
+  # that a test's, its runner would wait for them to end. Start them here, apart from any test.
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 </dev/null
 }
 
 wine_env_stop() {
