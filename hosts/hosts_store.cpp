@@ -129,18 +129,20 @@ MaybeBytes readFileBytes(const Path& path) {
     return bytes;
 }
 
-MaybeText bytesToText(const MaybeBytes& bytes) {
+MaybeText bytesToText(MaybeBytes bytes) {
     if (!bytes) return std::nullopt;
-    HostsText text = bytes->substr(0, bytes->find('\0'));
-    if (text.empty()) return std::nullopt;
-    return text;
+    const std::size_t zero = bytes->find('\0');
+    if (zero != ByteString::npos) bytes->resize(zero);
+    if (bytes->empty()) return std::nullopt;
+    return std::move(*bytes);
 }
 
-MaybeBytes textToBytes(const MaybeText& text) {
+MaybeBytes textToBytes(MaybeText text) {
     if (!text) return std::nullopt;
-    ByteString bytes = text->substr(0, text->find('\0'));
-    if (bytes.empty()) return std::nullopt;
-    return bytes;
+    const std::size_t zero = text->find('\0');
+    if (zero != HostsText::npos) text->resize(zero);
+    if (text->empty()) return std::nullopt;
+    return std::move(*text);
 }
 
 // The new bytes go to a temporary file beside the hosts file, are flushed, and then take the

@@ -41,11 +41,12 @@ Path resolveBackupPath();
 // The whole content of an existing, non-empty file; absent on any failure.
 MaybeBytes readFileBytes(const Path& path);
 
-// The bytes before the first zero byte; absent when there are none.
-MaybeText bytesToText(const MaybeBytes& bytes);
+// The bytes before the first zero byte; absent when there are none. Taken by value: a caller
+// that is done with its bytes moves them in, and a file of megabytes is not copied.
+MaybeText bytesToText(MaybeBytes bytes);
 
-// The text's bytes without its terminator; absent for the empty text.
-MaybeBytes textToBytes(const MaybeText& text);
+// The text's bytes without its terminator; absent for the empty text. Taken by value, as above.
+MaybeBytes textToBytes(MaybeText text);
 
 // The file's content becomes the data pieces, one after another. 1 on full success, else 0,
 // and then the file keeps exactly the bytes it had.

@@ -6,6 +6,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 namespace kelvane {
 namespace {
 
@@ -38,9 +40,10 @@ void readHostsFile(const CommandTarget& target) {
     setBoxText(target.hostBox, emptyText());
     MaybeBytes bytes = readFileBytes(resolveHostsPath());
     if (!bytes) bytes = emptyByteString();
-    setBoxText(target.hostBox, bytesToText(bytes));
     // The box ends at the first zero byte, so a Save would drop the rest of the file.
-    if (bytes->find('\0') != ByteString::npos) {
+    const bool cut = bytes->find('\0') != ByteString::npos;
+    setBoxText(target.hostBox, bytesToText(std::move(bytes)));
+    if (cut) {
         showMessage(target.owner,
                     L"Host 文件中含有空字节，只读取了它之前的内容。保存将丢弃其后的部分。",
                     MB_ICONWARNING);
@@ -51,7 +54,7 @@ void saveHostsFile(const CommandTarget& target) {
     const Path path = resolveHostsPath();
     MaybeText text = readBoxText(target.hostBox);
     if (!text) text = emptyText();
-    MaybeBytes bytes = textToBytes(text);
+    MaybeBytes bytes = textToBytes(std::move(text));
     if (!bytes) bytes = emptyByteString();
     if (writeFileBytes(path, {*bytes}) == 1) {
         showMessage(target.owner, L"Host 修改成功", 0);
