@@ -83,6 +83,23 @@ void appendEncoded(std::string& out, std::wstring_view text, UINT codePage) {
     WideCharToMultiByte(codePage, 0, text.data(), length, &out[start], size, nullptr, nullptr);
 }
 
+// One conversion of the whole text, when the platform needed no default character for it. An
+// escaped byte is a lone surrogate, which no code page can hold, so a text that needed none
+// holds no escape. UTF-7 and UTF-8 answer no such question: there the caller scans.
+bool encodeWithoutDefaults(std::wstring_view text, UINT codePage, std::string& out) {
+    const UINT actual = codePage == CP_ACP ? GetACP() : codePage;
+    if (actual == CP_UTF7 || actual == CP_UTF8) return false;
+    const int length = intLength(text.size());
+    if (length <= 0) return length == 0;
+    BOOL usedDefault = FALSE;
+    const int size = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr,
+                                         &usedDefault);
+    if (size <= 0 || usedDefault) return false;
+    out.resize(static_cast<size_t>(size));
+    return WideCharToMultiByte(codePage, 0, text.data(), length, &out[0], size, nullptr,
+                               nullptr) == size;
+}
+
 }  // namespace
 
 std::wstring decodeBoxText(std::string_view bytes, UINT codePage) {
@@ -109,6 +126,8 @@ std::wstring decodeBoxText(std::string_view bytes, UINT codePage) {
 
 std::string encodeBoxText(std::wstring_view text, UINT codePage) {
     std::string out;
+    if (encodeWithoutDefaults(text, codePage, out)) return out;
+    out.clear();
     out.reserve(text.size());
     size_t runStart = 0;
     for (size_t i = 0; i < text.size(); ++i) {
