@@ -39,9 +39,11 @@ wine_env_start() {
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KELVANE_SCREEN" /f >/dev/null 2>&1
   wineserver -w
-  # The first Wine process starts the server and the desktop, which inherit its output: were
-  # that a test's, its runner would wait for them to end. Start them here, apart from any test.
+  # The first Wine process that needs them starts the server and the desktop, and they inherit
+  # its output: were that a test's, its runner would wait for them to end, long after the test.
+  # Start both here, apart from any test; the desktop lasts until the server is ended.
   wineserver -p
+  wine explorer.exe /desktop=Default,"$KELVANE_SCREEN" >/dev/null 2>&1 </dev/null &
   wine cmd /c exit >/dev/null 2>&1 </dev/null
 }
 
