@@ -122,16 +122,16 @@ bool sendInputs(std::vector<INPUT>& inputs) {
     return sent == inputs.size();
 }
 
-// The pixels of a screen area, top-down, as the 32-bit DIB gives them (0x00RRGGBB).
-std::vector<DWORD> rawScreenPixels(const RECT& area) {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
+// Draws into a new screen-compatible bitmap of this size and gives its pixels, top-down, as
+// the 32-bit DIB gives them (0x00RRGGBB). draw gets the bitmap's DC and the screen's.
+template <typename Draw>
+std::vector<DWORD> renderedPixels(int width, int height, Draw draw) {
     std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    draw(memory, screen);
     SelectObject(memory, old);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -147,33 +147,26 @@ std::vector<DWORD> rawScreenPixels(const RECT& area) {
     return pixels;
 }
 
+// The pixels of a screen area.
+std::vector<DWORD> rawScreenPixels(const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    return renderedPixels(width, height, [&](HDC memory, HDC screen) {
+        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    });
+}
+
 // A system icon drawn as the box's icon static draws it: on the background the static shows
 // at its top-left pixel.
 std::vector<DWORD> drawnIcon(LPCWSTR iconId, int width, int height, DWORD background) {
-    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    HBRUSH brush = CreateSolidBrush(RGB(GetRValue(background), GetGValue(background),
-                                        GetBValue(background)));
-    RECT all = {0, 0, width, height};
-    FillRect(memory, &all, brush);
-    DeleteObject(brush);
-    DrawIconEx(memory, 0, 0, LoadIconW(nullptr, iconId), 0, 0, 0, nullptr, DI_NORMAL);
-    SelectObject(memory, old);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+    return renderedPixels(width, height, [&](HDC memory, HDC) {
+        HBRUSH brush = CreateSolidBrush(RGB(GetRValue(background), GetGValue(background),
+                                            GetBValue(background)));
+        RECT all = {0, 0, width, height};
+        FillRect(memory, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(memory, 0, 0, LoadIconW(nullptr, iconId), 0, 0, 0, nullptr, DI_NORMAL);
+    });
 }
 
 }  // namespace

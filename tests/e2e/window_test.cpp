@@ -285,7 +285,12 @@ TEST_F(WindowTest, KeepsItsSizeAndLayoutThroughMinimiseAndRestore) {
     ASSERT_TRUE(waitUntil([&] { return IsIconic(window_) != 0; })) << "not minimised";
     ASSERT_TRUE(PostMessageW(window_, WM_SYSCOMMAND, SC_RESTORE, 0));
     ASSERT_TRUE(waitUntil([&] { return !IsIconic(window_); })) << "not restored";
-    const RECT after = outerRect(window_);
+    // The restored window may still stand at its minimised place for a moment.
+    RECT after = {};
+    waitUntil([&] {
+        after = outerRect(window_);
+        return EqualRect(&before, &after) != FALSE;
+    }, 2000);
     EXPECT_TRUE(EqualRect(&before, &after)) << "moved or resized to " << after.left << ","
                                             << after.top << " " << after.right - after.left << "x"
                                             << after.bottom - after.top;
