@@ -38,6 +38,13 @@ wine_env_start() {
   wineserver -w
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KELVANE_SCREEN" /f >/dev/null 2>&1
+  # Windows links its dialog fonts to a CJK font, so Chinese shows under any code page; a new
+  # prefix has no such link and draws boxes under 1252.
+  local face
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+  done
   wineserver -w
   # The first Wine process that needs them starts the server and the desktop, and they inherit
   # its output: were that a test's, its runner would wait for them to end, long after the test.
