@@ -64,6 +64,16 @@ std::optional<Path>& fixedProgramDirectory() {
 
 constexpr wchar_t kSeparator = L'\\';
 
+// Texts and byte strings are both std::string: both conversions keep what stands before the
+// first zero byte, and give absent when that is nothing.
+std::optional<std::string> beforeFirstZero(std::optional<std::string> bytes) {
+    if (!bytes) return std::nullopt;
+    const std::size_t zero = bytes->find('\0');
+    if (zero != std::string::npos) bytes->resize(zero);
+    if (bytes->empty()) return std::nullopt;
+    return bytes;
+}
+
 }  // namespace
 
 const ByteString& emptyByteString() {
@@ -130,19 +140,11 @@ MaybeBytes readFileBytes(const Path& path) {
 }
 
 MaybeText bytesToText(MaybeBytes bytes) {
-    if (!bytes) return std::nullopt;
-    const std::size_t zero = bytes->find('\0');
-    if (zero != ByteString::npos) bytes->resize(zero);
-    if (bytes->empty()) return std::nullopt;
-    return std::move(*bytes);
+    return beforeFirstZero(std::move(bytes));
 }
 
 MaybeBytes textToBytes(MaybeText text) {
-    if (!text) return std::nullopt;
-    const std::size_t zero = text->find('\0');
-    if (zero != HostsText::npos) text->resize(zero);
-    if (text->empty()) return std::nullopt;
-    return std::move(*text);
+    return beforeFirstZero(std::move(text));
 }
 
 // The new bytes go to a temporary file beside the hosts file, are flushed, and then take the

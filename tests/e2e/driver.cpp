@@ -510,24 +510,23 @@ std::vector<HWND> dialogsOfProcess(DWORD processId) {
     return search.found;
 }
 
-HWND waitForProcessDialog(DWORD processId, DWORD timeoutMs) {
-    HWND dialog = nullptr;
+// The first window that find gives before the timeout; nullptr when it gives none.
+HWND waitForFirst(const std::function<std::vector<HWND>()>& find, DWORD timeoutMs) {
+    HWND first = nullptr;
     waitUntil([&] {
-        const std::vector<HWND> found = dialogsOfProcess(processId);
-        if (!found.empty()) dialog = found.front();
-        return dialog != nullptr;
+        const std::vector<HWND> found = find();
+        if (!found.empty()) first = found.front();
+        return first != nullptr;
     }, timeoutMs);
-    return dialog;
+    return first;
+}
+
+HWND waitForProcessDialog(DWORD processId, DWORD timeoutMs) {
+    return waitForFirst([&] { return dialogsOfProcess(processId); }, timeoutMs);
 }
 
 HWND waitForDialog(HWND owner, DWORD timeoutMs) {
-    HWND dialog = nullptr;
-    waitUntil([&] {
-        const std::vector<HWND> found = dialogsOwnedBy(owner);
-        if (!found.empty()) dialog = found.front();
-        return dialog != nullptr;
-    }, timeoutMs);
-    return dialog;
+    return waitForFirst([&] { return dialogsOwnedBy(owner); }, timeoutMs);
 }
 
 MessageBoxContent readMessageBox(HWND box) {
