@@ -6,28 +6,17 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
-# Debian package -> a file or command that shows it is installed.
+# The Debian packages needed; those dpkg does not know as installed are installed.
+packages=(
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 cmake make g++ googletest
+  wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils locales fonts-wqy-microhei
+  imagemagick python3
+)
 need=()
-check() { # package test-path
-  if [ ! -e "$2" ]; then need+=("$1"); fi
-}
-check g++-mingw-w64-i686 /usr/bin/i686-w64-mingw32-g++-posix
-check binutils-mingw-w64-i686 /usr/bin/i686-w64-mingw32-windres
-check cmake /usr/bin/cmake
-check make /usr/bin/make
-check g++ /usr/bin/g++
-check googletest /usr/src/googletest/CMakeLists.txt
-check wine /usr/bin/wine
-check wine64 /usr/lib/wine/wine64
-check wine32:i386 /usr/lib/wine/wine
-check fonts-wine /usr/share/wine/fonts/tahoma.ttf
-check xvfb /usr/bin/Xvfb
-check xauth /usr/bin/xauth
-check locales /usr/sbin/locale-gen
-check fonts-wqy-microhei /usr/share/fonts/truetype/wqy/wqy-microhei.ttc
-check imagemagick /usr/bin/import
-check python3 /usr/bin/python3
-check x11-utils /usr/bin/xdpyinfo
+for package in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  if [ "$status" != "install ok installed" ]; then need+=("$package"); fi
+done
 
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   need_locale=1

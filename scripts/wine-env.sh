@@ -9,21 +9,28 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win32
 
 WINE_ENV_XVFB_PID=""
+WINE_ENV_EXPLORER_PID=""
 
-# Starts Xvfb on the first free display number from 90 on and exports DISPLAY.
+# Starts Xvfb on a display number it picks itself (-displayfd: no check-then-start race with
+# another run) and exports DISPLAY.
 wine_env_start_display() {
-  local n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 "${KELVANE_SCREEN}x24" -nolisten tcp >/dev/null 2>&1 &
+  local numberFile
+  numberFile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${KELVANE_SCREEN}x24" -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
   WINE_ENV_XVFB_PID=$!
-  local i
-  for i in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    if ! kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; then
-      echo "wine-env: Xvfb :$n did not start" >&2; return 1
-    fi
-    sleep 0.1
+  local i n=""
+  for i in $(seq 1 200); do
+    n=$(tr -dc '0-9' <"$numberFile")
+    # Xvfb writes the number and a line end once it accepts connections.
+    if [ -n "$n" ] && [ "$(wc -l <"$numberFile")" -ge 1 ]; then break; fi
+    n=""
+    if ! kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null; then break; fi
+    sleep 0.05
   done
+  rm -f "$numberFile"
+  if [ -z "$n" ]; then
+    echo "wine-env: Xvfb did not start" >&2; return 1
+  fi
   export DISPLAY=":$n"
 }
 
@@ -51,10 +58,16 @@ wine_env_start() {
   # Start both here, apart from any test; the desktop lasts until the server is ended.
   wineserver -p
   wine explorer.exe /desktop=Default,"$KELVANE_SCREEN" >/dev/null 2>&1 </dev/null &
+  WINE_ENV_EXPLORER_PID=$!
   wine cmd /c exit >/dev/null 2>&1 </dev/null
 }
 
 wine_env_stop() {
+  if [ -n "$WINE_ENV_EXPLORER_PID" ]; then
+    kill "$WINE_ENV_EXPLORER_PID" 2>/dev/null || true
+    wait "$WINE_ENV_EXPLORER_PID" 2>/dev/null || true
+    WINE_ENV_EXPLORER_PID=""
+  fi
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
   if [ -n "$WINE_ENV_XVFB_PID" ]; then
     kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
