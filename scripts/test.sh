@@ -15,6 +15,15 @@ cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/native -j"$jobs"
 cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win32 -j"$jobs"
+# Decides whether Wine can run the 32-bit build here; if not, a 64-bit build is tested.
+. scripts/wine-env.sh
+winbuild=build/win32
+if [ "$KELVANE_WINE_ARCH" = win64 ]; then
+  winbuild=build/win64
+  echo "== this machine does not run i386 programs: the Windows tests run a 64-bit build"
+  cmake -S . -B "$winbuild" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$winbuild" -j"$jobs"
+fi
 
 passed=0
 failed=0
@@ -42,12 +51,11 @@ run_ctest() {
 echo "== native tests"
 run_ctest build/native -j"$jobs"
 
-echo "== Windows tests under Wine"
-. scripts/wine-env.sh
+echo "== Windows tests under Wine ($KELVANE_WINE_ARCH)"
 trap wine_env_stop EXIT
 wine_env_start_display
 wine_env_start "$root/build/wine-test"
-run_ctest build/win32 -j"$jobs"
+run_ctest "$winbuild" -j"$jobs"
 wine_env_stop
 trap - EXIT
 

@@ -6,7 +6,23 @@
 export WINEDEBUG=-all
 # No Mono or Gecko installer, no desktop menu entries.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export WINEARCH=win32
+
+# Wine runs 32-bit Windows programs through its 32-bit loader, an i386 Linux program. Some
+# machines (virtual ones whose host runs 64-bit code only) refuse to start i386 programs: there
+# the Windows tests run a 64-bit build of the same sources in a 64-bit prefix. KELVANE_WINE_ARCH
+# says which: win32 or win64; `wine` then names the loader that works.
+if [ -z "${KELVANE_WINE_ARCH:-}" ]; then
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then KELVANE_WINE_ARCH=win32; else KELVANE_WINE_ARCH=win64; fi
+fi
+export KELVANE_WINE_ARCH
+export WINEARCH=$KELVANE_WINE_ARCH
+if [ "$KELVANE_WINE_ARCH" = win64 ] && [ -z "${KELVANE_WINE_SHIM:-}" ]; then
+  # Debian's wine script prefers the 32-bit loader whenever it is installed.
+  KELVANE_WINE_SHIM=$(mktemp -d)
+  printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$KELVANE_WINE_SHIM/wine"
+  chmod +x "$KELVANE_WINE_SHIM/wine"
+  export KELVANE_WINE_SHIM PATH="$KELVANE_WINE_SHIM:$PATH" WINELOADER=/usr/lib/wine/wine64
+fi
 
 WINE_ENV_XVFB_PID=""
 WINE_ENV_EXPLORER_PID=""
@@ -41,7 +57,7 @@ wine_env_start() {
   export WINEPREFIX="$1"
   rm -rf "$WINEPREFIX"
   mkdir -p "$(dirname "$WINEPREFIX")"
-  wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
+  wine wineboot -i >/dev/null 2>&1 || { echo "wine-env: wineboot failed" >&2; return 1; }
   wineserver -w
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$KELVANE_SCREEN" /f >/dev/null 2>&1

@@ -247,7 +247,8 @@ TEST_F(ProgramFile, ManifestAsksForAdministratorAndCommonControlsSix) {
     EXPECT_NE(std::string::npos, xml.find("<dependentAssembly>")) << xml;
     EXPECT_EQ("win32", attribute(controls, "type"));
     EXPECT_EQ("6.0.0.0", attribute(controls, "version"));
-    EXPECT_EQ("x86", attribute(controls, "processorArchitecture"));
+    // The program is 32-bit; a 64-bit test build names its own architecture.
+    EXPECT_EQ(sizeof(void*) == 8 ? "amd64" : "x86", attribute(controls, "processorArchitecture"));
     EXPECT_EQ("6595b64144ccf1df", attribute(controls, "publicKeyToken"));
     EXPECT_EQ("*", attribute(controls, "language"));
 
@@ -257,7 +258,7 @@ TEST_F(ProgramFile, ManifestAsksForAdministratorAndCommonControlsSix) {
     EXPECT_EQ(std::string::npos, lower.find("dpiaware")) << "the manifest has a DPI entry";
 }
 
-// The names of the DLLs in the import directory of a 32-bit PE file, lower case.
+// The names of the DLLs in the import directory of a PE file, 32- or 64-bit, lower case.
 std::vector<std::string> importedDlls(const std::vector<char>& file) {
     auto read = [&](size_t offset, void* out, size_t size) {
         if (offset + size > file.size()) return false;
@@ -265,12 +266,23 @@ std::vector<std::string> importedDlls(const std::vector<char>& file) {
         return true;
     };
     IMAGE_DOS_HEADER dos{};
-    IMAGE_NT_HEADERS32 nt{};
+    DWORD signature = 0;
+    IMAGE_FILE_HEADER header{};
     if (!read(0, &dos, sizeof dos) || dos.e_magic != IMAGE_DOS_SIGNATURE) return {};
-    if (!read(dos.e_lfanew, &nt, sizeof nt) || nt.Signature != IMAGE_NT_SIGNATURE) return {};
-    std::vector<IMAGE_SECTION_HEADER> sections(nt.FileHeader.NumberOfSections);
-    const size_t sectionTable = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
-                                nt.FileHeader.SizeOfOptionalHeader;
+    if (!read(dos.e_lfanew, &signature, sizeof signature) || signature != IMAGE_NT_SIGNATURE) return {};
+    const size_t optional = dos.e_lfanew + sizeof signature + sizeof header;
+    if (!read(dos.e_lfanew + sizeof signature, &header, sizeof header)) return {};
+    // The two optional headers differ in size before their data directories.
+    WORD magic = 0;
+    if (!read(optional, &magic, sizeof magic)) return {};
+    const size_t directories =
+        optional + (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC
+                        ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
+                        : offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory));
+    IMAGE_DATA_DIRECTORY directory[IMAGE_NUMBEROF_DIRECTORY_ENTRIES]{};
+    if (!read(directories, directory, sizeof directory)) return {};
+    std::vector<IMAGE_SECTION_HEADER> sections(header.NumberOfSections);
+    const size_t sectionTable = optional + header.SizeOfOptionalHeader;
     if (!read(sectionTable, sections.data(), sections.size() * sizeof(IMAGE_SECTION_HEADER)))
         return {};
     auto fileOffset = [&](DWORD rva) -> size_t {
@@ -283,8 +295,7 @@ std::vector<std::string> importedDlls(const std::vector<char>& file) {
     };
 
     std::vector<std::string> names;
-    const DWORD importRva =
-        nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    const DWORD importRva = directory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
     for (size_t at = fileOffset(importRva);; at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
         IMAGE_IMPORT_DESCRIPTOR entry{};
         if (!read(at, &entry, sizeof entry) || entry.Name == 0) break;
@@ -296,7 +307,7 @@ std::vector<std::string> importedDlls(const std::vector<char>& file) {
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         names.push_back(dll);
     }
-    if (nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].VirtualAddress != 0) {
+    if (directory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].VirtualAddress != 0) {
         names.push_back("<delay-load imports>");
     }
     return names;

@@ -332,8 +332,17 @@ TEST_F(TextBoxTest, LineEndsAndTabsComeBackWhereTheyWere) {
 }
 
 // Every byte string without a zero byte comes back unchanged through the real control.
+// 64-bit Wine 8 crashes in its text drawing (gdi32) on U+02DC SMALL TILDE, byte 0x98 of code
+// page 1252, even in a bare edit control: there that byte cannot be shown at all.
+bool platformCrashesOn(int byte) {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const bool wine = ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+    return wine && sizeof(void*) == 8 && GetACP() == 1252 && byte == 0x98;
+}
+
 TEST_F(TextBoxTest, EveryByteAndEveryPairComesBackExactly) {
     for (int b = 1; b < 256; ++b) {
+        if (platformCrashesOn(b)) continue;
         const std::string bytes(1, static_cast<char>(b));
         setBoxText(box(kHost), bytes);
         EXPECT_EQ(hex(bytes), hex(readBoxText(box(kHost)).value_or(""))) << "byte " << b;
@@ -341,8 +350,11 @@ TEST_F(TextBoxTest, EveryByteAndEveryPairComesBackExactly) {
     // Each pair followed by "x", 255 of them to a text: "x" always ends a character, so the
     // pairs meet the codec and the control exactly as they would one by one.
     for (int a = 1; a < 256; ++a) {
+        if (platformCrashesOn(a)) continue;
         std::string bytes;
-        for (int b = 1; b < 256; ++b) bytes += {static_cast<char>(a), static_cast<char>(b), 'x'};
+        for (int b = 1; b < 256; ++b) {
+            if (!platformCrashesOn(b)) bytes += {static_cast<char>(a), static_cast<char>(b), 'x'};
+        }
         setBoxText(box(kHost), bytes);
         const std::string back = readBoxText(box(kHost)).value_or("");
         if (back != bytes) {
