@@ -5,6 +5,7 @@
 
 #include "hosts_text.h"
 
+#include <cstdint>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -48,9 +49,28 @@ MaybeText bytesToText(MaybeBytes bytes);
 // The text's bytes without its terminator; absent for the empty text. Taken by value, as above.
 MaybeBytes textToBytes(MaybeText text);
 
-// The file's content becomes the data pieces, one after another. 1 on full success, else 0,
-// and then the file keeps exactly the bytes it had.
+// Save's temporary files are named kSaveTempPrefix + something unique + kSaveTempSuffix, in
+// the folder of the file they replace. A name of that form belongs to us: a Save removes such
+// files that no process holds, the leftovers of one that was cut short.
+inline constexpr wchar_t kSaveTempPrefix[] = L"kelvane-save-";
+inline constexpr wchar_t kSaveTempSuffix[] = L".tmp";
+
+// How long a Save rides out another process's short hold on the file (an antivirus scanner or
+// the search indexer opening it right after a change): each step tries again after 25 ms x the
+// attempt, up to kHoldRetries times, and all of its waits together stay within kHoldWaitLimitMs.
+inline constexpr int kHoldRetries = 9;
+inline constexpr std::uint32_t kHoldWaitStepMs = 25;
+inline constexpr std::uint32_t kHoldWaitLimitMs = 2000;
+
+// The file's content becomes the data pieces, one after another: the new bytes are written
+// beside it, given its attributes and security, and take its place in one rename; then the file
+// is read back. 1 when it holds exactly the data, else 0. A failure before the rename leaves the
+// file exactly as it was, and no temporary file stays behind.
 int writeFileBytes(const Path& path, std::initializer_list<std::string_view> data);
+
+// writeFileBytes of the hosts file, and after a success the resolver forgets its cached names,
+// so that the saved entries count at once.
+int writeHostsFileBytes(const Path& path, std::string_view bytes);
 
 // The shell copies the sources onto the destination with its own progress, replace and error
 // dialogs while the program's top-level windows are disabled. 1 only when the copy finished

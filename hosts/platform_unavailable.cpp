@@ -11,17 +11,24 @@ PlatformCalls makeUnavailableCalls() {
     calls.systemDirectory = []() -> std::optional<Path> { return std::nullopt; };
     calls.moduleFileName = []() -> std::optional<Path> { return std::nullopt; };
     calls.setCurrentDirectory = [](const Path&) { return false; };
+    calls.processId = []() -> std::uint32_t { return 0; };
     calls.fileAttributes = [](const Path&) -> std::optional<FileAttributes> { return std::nullopt; };
+    calls.setFileAttributes = [](const Path&, const FileAttributes&) { return false; };
+    calls.fileSecurity = [](const Path&) -> std::optional<ByteString> { return std::nullopt; };
+    calls.setFileSecurity = [](const Path&, const ByteString&, unsigned) { return false; };
+    calls.listFiles = [](const Path&, const Path&) { return std::vector<Path>(); };
     calls.openFile = [](const Path&, FileOpen) -> FileHandle { return nullptr; };
-    calls.createTempFile = [](const Path&, Path&) -> FileHandle { return nullptr; };
+    calls.createNewFile = [](const Path&) -> FileHandle { return nullptr; };
     calls.fileSize = [](FileHandle) -> std::optional<std::int64_t> { return std::nullopt; };
     calls.readFile = [](FileHandle, void*, std::uint32_t, std::uint32_t&) { return false; };
     calls.writeFile = [](FileHandle, const void*, std::uint32_t, std::uint32_t&) { return false; };
     calls.flushFile = [](FileHandle) { return false; };
     calls.closeFile = [](FileHandle) { return false; };
-    calls.replaceFile = [](const Path&, const Path&) { return false; };
-    calls.moveFile = [](const Path&, const Path&) { return false; };
+    calls.renameFile = [](const Path&, const Path&, bool) { return false; };
     calls.deleteFile = [](const Path&) { return false; };
+    calls.lastFileError = []() { return FileError::other; };
+    calls.sleep = [](std::uint32_t) {};
+    calls.flushResolverCache = []() {};
     calls.shellFileCopy = [](const std::wstring&, const std::wstring&) {
         return ShellCopyOutcome{1, false};
     };

@@ -3,9 +3,13 @@
 #include "hosts/platform.h"
 
 #include <windows.h>
+#include <aclapi.h>
 #include <shellapi.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace kelvane {
 
@@ -63,7 +67,94 @@ std::optional<FileAttributes> fileAttributes(const Path& path) {
     FileAttributes result;
     result.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     result.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    result.hidden = (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    result.system = (attributes & FILE_ATTRIBUTE_SYSTEM) != 0;
+    result.archive = (attributes & FILE_ATTRIBUTE_ARCHIVE) != 0;
+    result.notContentIndexed = (attributes & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED) != 0;
     return result;
+}
+
+bool setFileAttributes(const Path& path, const FileAttributes& attributes) {
+    DWORD bits = 0;
+    if (attributes.readOnly) bits |= FILE_ATTRIBUTE_READONLY;
+    if (attributes.hidden) bits |= FILE_ATTRIBUTE_HIDDEN;
+    if (attributes.system) bits |= FILE_ATTRIBUTE_SYSTEM;
+    if (attributes.archive) bits |= FILE_ATTRIBUTE_ARCHIVE;
+    if (attributes.notContentIndexed) bits |= FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    return SetFileAttributesW(path.c_str(), bits == 0 ? FILE_ATTRIBUTE_NORMAL : bits) != FALSE;
+}
+
+// The security calls answer with an error code instead of setting the thread's last error.
+bool succeeded(DWORD error) {
+    if (error == ERROR_SUCCESS) return true;
+    SetLastError(error);
+    return false;
+}
+
+std::optional<ByteString> fileSecurity(const Path& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!succeeded(GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT,
+                                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                         nullptr, nullptr, nullptr, nullptr, &descriptor))) {
+        return std::nullopt;
+    }
+    // A self-relative descriptor is one block of bytes: copy it and free the system's.
+    ByteString bytes(static_cast<const char*>(descriptor), GetSecurityDescriptorLength(descriptor));
+    LocalFree(descriptor);
+    return bytes;
+}
+
+bool setFileSecurity(const Path& path, const ByteString& descriptor, unsigned parts) {
+    // An aligned copy: the descriptor's parts are read in place.
+    std::vector<DWORD> aligned((descriptor.size() + sizeof(DWORD) - 1) / sizeof(DWORD));
+    if (!descriptor.empty()) std::memcpy(aligned.data(), descriptor.data(), descriptor.size());
+    const PSECURITY_DESCRIPTOR source = aligned.data();
+
+    SECURITY_INFORMATION information = 0;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    if (parts & securityOwner) {
+        BOOL defaulted = FALSE;
+        if (!GetSecurityDescriptorOwner(source, &owner, &defaulted)) return false;
+        if (owner != nullptr) information |= OWNER_SECURITY_INFORMATION;
+    }
+    if (parts & securityDacl) {
+        BOOL present = FALSE;
+        BOOL defaulted = FALSE;
+        SECURITY_DESCRIPTOR_CONTROL control = 0;
+        DWORD revision = 0;
+        if (!GetSecurityDescriptorDacl(source, &present, &dacl, &defaulted) ||
+            !GetSecurityDescriptorControl(source, &control, &revision)) {
+            return false;
+        }
+        if (present) {
+            information |= DACL_SECURITY_INFORMATION;
+            information |= (control & SE_DACL_PROTECTED) ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                         : UNPROTECTED_DACL_SECURITY_INFORMATION;
+        }
+    }
+    if (information == 0) return true;
+    Path name = path;  // the call takes a non-const string
+    return succeeded(SetNamedSecurityInfoW(&name[0], SE_FILE_OBJECT, information, owner, nullptr,
+                                           dacl, nullptr));
+}
+
+struct FindCloser {
+    void operator()(HANDLE find) const { FindClose(find); }
+};
+
+std::vector<Path> listFiles(const Path& folder, const Path& prefix) {
+    std::vector<Path> names;
+    WIN32_FIND_DATAW found;
+    const Path pattern = folder + prefix + L"*";
+    const HANDLE first = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                          FindExSearchNameMatch, nullptr, 0);
+    if (first == INVALID_HANDLE_VALUE) return names;
+    const std::unique_ptr<void, FindCloser> find(first);
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+    } while (FindNextFileW(find.get(), &found));
+    return names;
 }
 
 FileHandle openFile(const Path& path, FileOpen mode) {
@@ -73,23 +164,9 @@ FileHandle openFile(const Path& path, FileOpen mode) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-FileHandle createTempFile(const Path& beside, Path& created) {
-    // The name carries the process id and a counter; CREATE_NEW never takes an existing file.
-    static unsigned counter = 0;
-    const DWORD process = GetCurrentProcessId();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const Path name = beside + L".kelvane-" + std::to_wstring(process) + L"-" +
-                          std::to_wstring(GetTickCount() + counter++) + L".tmp";
-        const HANDLE handle = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            created = name;
-            return handle;
-        }
-        const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
-    }
-    return nullptr;
+FileHandle createNewFile(const Path& path) {
+    return fromHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 std::optional<std::int64_t> fileSize(FileHandle file) {
@@ -120,30 +197,46 @@ bool closeFile(FileHandle file) {
     return CloseHandle(toHandle(file)) != FALSE;
 }
 
-bool replaceFile(const Path& replaced, const Path& replacement) {
-    // Windows merges the replaced file's attributes into the replacement; Wine moves the
-    // replacement over as it is. Carrying them over first gives the same file on both.
-    const DWORD attributes = GetFileAttributesW(replaced.c_str());
-    const DWORD carried = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & carried) != 0) {
-        SetFileAttributesW(replacement.c_str(), attributes & carried);
-    }
-    if (ReplaceFileW(replaced.c_str(), replacement.c_str(), nullptr, 0, nullptr, nullptr)) {
-        return true;
-    }
-    // This error means the old file is already gone and the new bytes wait under the
-    // temporary name: finish with a move rather than lose both.
-    return GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-           MoveFileExW(replacement.c_str(), replaced.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
-}
-
-bool moveFile(const Path& from, const Path& to) {
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
+// MoveFileExW onto an existing file is one rename on NTFS and one rename() under Wine: unlike
+// ReplaceFileW, which Wine does as a delete and a rename, nothing lies between.
+bool renameFile(const Path& from, const Path& to, bool replace) {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    return MoveFileExW(from.c_str(), to.c_str(), flags) != FALSE;
 }
 
 bool deleteFile(const Path& path) {
     return DeleteFileW(path.c_str()) != FALSE;
+}
+
+FileError lastFileError() {
+    switch (GetLastError()) {
+        case ERROR_SUCCESS: return FileError::none;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return FileError::notFound;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS: return FileError::alreadyExists;
+        case ERROR_SHARING_VIOLATION: return FileError::sharingViolation;
+        case ERROR_LOCK_VIOLATION: return FileError::lockViolation;
+        case ERROR_ACCESS_DENIED: return FileError::accessDenied;
+        case ERROR_NOT_SUPPORTED:
+        case ERROR_INVALID_FUNCTION: return FileError::notSupported;
+        default: return FileError::other;
+    }
+}
+
+// What ipconfig /flushdns does. dnsapi.dll is loaded by its full name in the system folder, so
+// that no file planted elsewhere is loaded, and only when it exports the call.
+void flushResolverCache() {
+    const std::optional<Path> system = systemDirectory();
+    if (!system) return;
+    const Path library = *system + L"\\dnsapi.dll";
+    const HMODULE dnsapi = LoadLibraryExW(library.c_str(), nullptr, 0);
+    if (dnsapi == nullptr) return;
+    using FlushFunction = BOOL(WINAPI*)();
+    if (FARPROC found = GetProcAddress(dnsapi, "DnsFlushResolverCache")) {
+        reinterpret_cast<FlushFunction>(reinterpret_cast<void (*)()>(found))();
+    }
+    FreeLibrary(dnsapi);
 }
 
 ShellCopyOutcome shellFileCopy(const std::wstring& sources, const std::wstring& destinations) {
@@ -180,17 +273,24 @@ PlatformCalls makeWin32Calls() {
     calls.systemDirectory = systemDirectory;
     calls.moduleFileName = moduleFileName;
     calls.setCurrentDirectory = setCurrentDirectory;
+    calls.processId = []() -> std::uint32_t { return GetCurrentProcessId(); };
     calls.fileAttributes = fileAttributes;
+    calls.setFileAttributes = setFileAttributes;
+    calls.fileSecurity = fileSecurity;
+    calls.setFileSecurity = setFileSecurity;
+    calls.listFiles = listFiles;
     calls.openFile = openFile;
-    calls.createTempFile = createTempFile;
+    calls.createNewFile = createNewFile;
     calls.fileSize = fileSize;
     calls.readFile = readFile;
     calls.writeFile = writeFile;
     calls.flushFile = flushFile;
     calls.closeFile = closeFile;
-    calls.replaceFile = replaceFile;
-    calls.moveFile = moveFile;
+    calls.renameFile = renameFile;
     calls.deleteFile = deleteFile;
+    calls.lastFileError = lastFileError;
+    calls.sleep = [](std::uint32_t milliseconds) { Sleep(milliseconds); };
+    calls.flushResolverCache = flushResolverCache;
     calls.shellFileCopy = shellFileCopy;
     calls.activeWindow = []() -> WindowHandle { return GetActiveWindow(); };
     calls.foregroundWindow = []() -> WindowHandle { return GetForegroundWindow(); };

@@ -56,7 +56,7 @@ void saveHostsFile(const CommandTarget& target) {
     if (!text) text = emptyText();
     MaybeBytes bytes = textToBytes(std::move(text));
     if (!bytes) bytes = emptyByteString();
-    if (writeFileBytes(path, {*bytes}) == 1) {
+    if (writeHostsFileBytes(path, *bytes) == 1) {
         showMessage(target.owner, L"Host 修改成功", 0);
     } else {
         showMessage(target.owner, L"Host 保存失败", MB_ICONHAND);

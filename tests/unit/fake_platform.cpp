@@ -51,6 +51,21 @@ Window* windowOf(WindowHandle handle) {
     return &fake->windows[number - 1];
 }
 
+// Records why a call failed, as GetLastError would, and gives what a failing call returns.
+template <typename Result>
+Result failWith(FileError error, Result result) {
+    fake->lastError = error;
+    return result;
+}
+
+// The hold of another process stops a call; counts it and lets go when its time has come.
+bool blockedByHold(File& file, bool onlyExclusive) {
+    if (file.heldElsewhere == Hold::none) return false;
+    if (onlyExclusive && file.heldElsewhere != Hold::exclusive) return false;
+    if (file.holdEndsAfterTries > 0 && --file.holdEndsAfterTries == 0) file.heldElsewhere = Hold::none;
+    return true;
+}
+
 PlatformCalls makeFakeCalls() {
     PlatformCalls calls{};
     calls.systemDirectory = []() { return fake->systemDirectory; };
@@ -59,47 +74,94 @@ PlatformCalls makeFakeCalls() {
         fake->currentDirectory = directory;
         return true;
     };
+    calls.processId = []() -> std::uint32_t { return 4242; };
     calls.fileAttributes = [](const Path& path) -> std::optional<FileAttributes> {
-        if (fake->fails(Step::attributes)) return std::nullopt;
-        if (fake->folders.count(path)) return FileAttributes{false, true};
+        if (fake->fails(Step::attributes)) return failWith(FileError::other, std::nullopt);
+        if (fake->folders.count(path)) {
+            FileAttributes folder;
+            folder.directory = true;
+            return folder;
+        }
         const auto found = fake->files.find(path);
-        if (found == fake->files.end()) return std::nullopt;
-        return FileAttributes{found->second.readOnly, false};
+        if (found == fake->files.end()) return failWith(FileError::notFound, std::nullopt);
+        return found->second.attributes;
+    };
+    calls.setFileAttributes = [](const Path& path, const FileAttributes& attributes) {
+        const auto found = fake->files.find(path);
+        if (fake->fails(Step::setAttributes) || found == fake->files.end()) {
+            return failWith(FileError::other, false);
+        }
+        found->second.attributes = attributes;
+        return true;
+    };
+    calls.fileSecurity = [](const Path& path) -> std::optional<ByteString> {
+        if (fake->securityUnsupported) return failWith(FileError::notSupported, std::nullopt);
+        const auto found = fake->files.find(path);
+        if (fake->fails(Step::security) || found == fake->files.end()) {
+            return failWith(FileError::other, std::nullopt);
+        }
+        return found->second.security;
+    };
+    calls.setFileSecurity = [](const Path& path, const ByteString& descriptor, unsigned parts) {
+        const auto found = fake->files.find(path);
+        if (fake->fails(Step::setSecurity) || found == fake->files.end()) {
+            return failWith(FileError::other, false);
+        }
+        if ((parts & securityOwner) && fake->fails(Step::setOwner)) {
+            return failWith(FileError::accessDenied, false);
+        }
+        // The owner stays the creator's unless it is set: what follows ";" is the DACL.
+        const std::size_t cut = descriptor.find(';');
+        const ByteString dacl = descriptor.substr(cut);
+        const ByteString owner = (parts & securityOwner)
+                                     ? descriptor.substr(0, cut)
+                                     : found->second.security.substr(0, found->second.security.find(';'));
+        found->second.security = owner + ((parts & securityDacl) ? dacl : ";dacl:inherited");
+        return true;
+    };
+    calls.listFiles = [](const Path& folder, const Path& prefix) {
+        std::vector<Path> names;
+        if (fake->fails(Step::list)) return names;
+        for (const auto& entry : fake->files) {
+            const Path& path = entry.first;
+            if (path.compare(0, folder.size(), folder) != 0) continue;
+            const Path name = path.substr(folder.size());
+            if (name.find(L'\\') == Path::npos && name.compare(0, prefix.size(), prefix) == 0) {
+                names.push_back(name);
+            }
+        }
+        return names;
     };
     // Like Wine run as root, opening for writing ignores the read-only attribute.
     calls.openFile = [](const Path& path, FileOpen mode) -> FileHandle {
-        if (fake->fails(Step::open)) return nullptr;
+        if (fake->fails(Step::open)) return failWith(FileError::other, nullptr);
         const auto found = fake->files.find(path);
-        if (found == fake->files.end()) return nullptr;
-        const Hold held = found->second.heldElsewhere;
-        if (mode == FileOpen::readSharingRead) {
-            if (held == Hold::exclusive || openForWriting(path)) return nullptr;
-            return newHandle(path, false);
+        if (found == fake->files.end()) return failWith(FileError::notFound, nullptr);
+        const bool reading = mode == FileOpen::readSharingRead;
+        if (blockedByHold(found->second, reading) || (reading ? openForWriting(path) : isOpen(path))) {
+            return failWith(FileError::sharingViolation, nullptr);
         }
-        if (held != Hold::none || isOpen(path)) return nullptr;
-        return newHandle(path, true);
+        return newHandle(path, !reading);
     };
-    calls.createTempFile = [](const Path& beside, Path& created) -> FileHandle {
-        if (fake->fails(Step::createTemp) || !fake->folders.count(folderOf(beside))) {
-            return nullptr;
-        }
-        for (int n = 0;; ++n) {
-            const Path name = beside + L".tmp" + std::to_wstring(n);
-            if (fake->files.count(name)) continue;
-            fake->files[name] = File{};
-            created = name;
-            return newHandle(name, true);
-        }
+    calls.createNewFile = [](const Path& path) -> FileHandle {
+        if (fake->fails(Step::createTemp)) return failWith(FileError::other, nullptr);
+        if (!fake->folders.count(folderOf(path))) return failWith(FileError::notFound, nullptr);
+        if (fake->files.count(path)) return failWith(FileError::alreadyExists, nullptr);
+        File created;
+        created.attributes.archive = true;
+        created.security = "owner:Administrators;dacl:inherited";
+        fake->files[path] = created;
+        return newHandle(path, true);
     };
     calls.fileSize = [](FileHandle file) -> std::optional<std::int64_t> {
         const Handle* handle = handleOf(file);
-        if (fake->fails(Step::size) || !handle) return std::nullopt;
+        if (fake->fails(Step::size) || !handle) return failWith(FileError::other, std::nullopt);
         return static_cast<std::int64_t>(fake->files[handle->path].bytes.size());
     };
     calls.readFile = [](FileHandle file, void* buffer, std::uint32_t size, std::uint32_t& done) {
         done = 0;
         Handle* handle = handleOf(file);
-        if (fake->fails(Step::read) || !handle || handle->writing) return false;
+        if (fake->fails(Step::read) || !handle || handle->writing) return failWith(FileError::other, false);
         const ByteString& bytes = fake->files[handle->path].bytes;
         std::size_t count = std::min<std::size_t>(size, bytes.size() - handle->position);
         if (fake->fails(Step::shortRead) && count > 0) --count;
@@ -112,7 +174,7 @@ PlatformCalls makeFakeCalls() {
                          std::uint32_t& done) {
         done = 0;
         Handle* handle = handleOf(file);
-        if (fake->fails(Step::write) || !handle || !handle->writing) return false;
+        if (fake->fails(Step::write) || !handle || !handle->writing) return failWith(FileError::other, false);
         std::size_t count = size;
         if (fake->fails(Step::shortWrite) && count > 0) --count;
         ByteString& bytes = fake->files[handle->path].bytes;
@@ -123,39 +185,52 @@ PlatformCalls makeFakeCalls() {
     };
     calls.flushFile = [](FileHandle file) {
         const Handle* handle = handleOf(file);
-        return !fake->fails(Step::flush) && handle && handle->writing;
+        if (fake->fails(Step::flush) || !handle || !handle->writing) return failWith(FileError::other, false);
+        return true;
     };
     calls.closeFile = [](FileHandle file) {
         const bool known = fake->handles.erase(reinterpret_cast<std::uintptr_t>(file)) != 0;
-        return known && !fake->fails(Step::close);
-    };
-    calls.replaceFile = [](const Path& replaced, const Path& replacement) {
-        if (fake->fails(Step::replace)) return false;
-        const auto target = fake->files.find(replaced);
-        const auto source = fake->files.find(replacement);
-        if (target == fake->files.end() || source == fake->files.end()) return false;
-        if (isOpen(replaced) || isOpen(replacement) || target->second.heldElsewhere != Hold::none) {
-            return false;
-        }
-        target->second.bytes = source->second.bytes;  // the target keeps its attributes
-        fake->files.erase(source);
+        if (!known || fake->fails(Step::close)) return failWith(FileError::other, false);
         return true;
     };
-    calls.moveFile = [](const Path& from, const Path& to) {
-        if (fake->fails(Step::move)) return false;
+    // One step: the target names the old file until the new one takes its place.
+    calls.renameFile = [](const Path& from, const Path& to, bool replace) {
+        if (fake->fails(Step::rename)) return failWith(FileError::other, false);
         const auto source = fake->files.find(from);
-        if (source == fake->files.end() || isOpen(from) || fake->files.count(to) ||
-            !fake->folders.count(folderOf(to))) {
-            return false;
+        if (source == fake->files.end()) return failWith(FileError::notFound, false);
+        if (!fake->folders.count(folderOf(to))) return failWith(FileError::notFound, false);
+        const auto target = fake->files.find(to);
+        if (target != fake->files.end()) {
+            if (!replace) return failWith(FileError::alreadyExists, false);
+            if (target->second.attributes.readOnly) return failWith(FileError::accessDenied, false);
+            if (fake->renameRefusals > 0) {
+                --fake->renameRefusals;
+                return failWith(FileError::accessDenied, false);
+            }
+            if (blockedByHold(target->second, false) || isOpen(to)) {
+                return failWith(FileError::accessDenied, false);
+            }
         }
-        fake->files[to] = source->second;
-        fake->files.erase(from);
+        if (isOpen(from)) return failWith(FileError::sharingViolation, false);
+        File moved = source->second;
+        fake->files.erase(source);
+        if (fake->bytesAfterRename) moved.bytes = *fake->bytesAfterRename;
+        fake->files[to] = moved;
         return true;
     };
     calls.deleteFile = [](const Path& path) {
-        if (fake->fails(Step::remove) || isOpen(path)) return false;
-        return fake->files.erase(path) != 0;
+        const auto found = fake->files.find(path);
+        if (fake->fails(Step::remove)) return failWith(FileError::other, false);
+        if (found == fake->files.end()) return failWith(FileError::notFound, false);
+        if (isOpen(path) || blockedByHold(found->second, false)) {
+            return failWith(FileError::sharingViolation, false);
+        }
+        fake->files.erase(found);
+        return true;
     };
+    calls.lastFileError = []() { return fake->lastError; };
+    calls.sleep = [](std::uint32_t milliseconds) { fake->waits.push_back(milliseconds); };
+    calls.flushResolverCache = []() { ++fake->resolverFlushes; };
     calls.shellFileCopy = [](const std::wstring& sources, const std::wstring& destinations) {
         fake->log.push_back("shell");
         fake->shellSources = sources;
@@ -220,7 +295,16 @@ FakePlatform::~FakePlatform() {
 
 void FakePlatform::addFile(const Path& path, const ByteString& bytes, bool readOnly) {
     folders.insert(folderOf(path));
-    files[path] = File{bytes, readOnly, Hold::none};
+    File file;
+    file.bytes = bytes;
+    file.attributes.readOnly = readOnly;
+    file.attributes.archive = true;
+    files[path] = file;
+}
+
+void FakePlatform::holdElsewhere(const Path& path, Hold hold, int tries) {
+    files[path].heldElsewhere = hold;
+    files[path].holdEndsAfterTries = tries;
 }
 
 WindowHandle FakePlatform::windowHandle(std::size_t index) {

@@ -6,6 +6,7 @@
 #include "hosts/platform.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,17 +18,21 @@ namespace kelvane::fake {
 
 enum class Step {
     attributes,
+    setAttributes,
+    security,
+    setSecurity,  // both the owner and the DACL are refused
+    setOwner,     // only the owner is refused, as for a process without the privilege
+    list,
     open,
     size,
     read,
-    shortRead,   // the read succeeds with one byte fewer than asked
+    shortRead,    // the read succeeds with one byte fewer than asked
     createTemp,
     write,
-    shortWrite,  // the write succeeds with one byte fewer than asked
+    shortWrite,   // the write succeeds with one byte fewer than asked
     flush,
-    close,       // the handle is gone all the same, as with CloseHandle
-    replace,
-    move,
+    close,        // the handle is gone all the same, as with CloseHandle
+    rename,
     remove,
 };
 
@@ -36,8 +41,11 @@ enum class Hold { none, reading, exclusive };
 
 struct File {
     ByteString bytes;
-    bool readOnly = false;
+    FileAttributes attributes;
+    ByteString security = "owner:Administrators;dacl:hosts";
     Hold heldElsewhere = Hold::none;
+    // The hold ends after this many calls have run into it; 0: it lasts.
+    int holdEndsAfterTries = 0;
 };
 
 struct Handle {
@@ -61,6 +69,9 @@ struct FakePlatform {
     void addFolder(const Path& folder) { folders.insert(folder); }
     // The file's folder is added with it.
     void addFile(const Path& path, const ByteString& bytes, bool readOnly = false);
+    // Another process holds the file; after `tries` calls have run into the hold it lets go
+    // (0: never).
+    void holdElsewhere(const Path& path, Hold hold, int tries = 0);
     void failAt(Step step) { failing.insert(step); }
     bool fails(Step step) const { return failing.count(step) != 0; }
 
@@ -69,6 +80,17 @@ struct FakePlatform {
     std::map<std::size_t, Handle> handles;
     std::size_t nextHandle = 1;
     std::set<Step> failing;
+
+    FileError lastError = FileError::none;
+    // Every wait the store asked for, in milliseconds, in order.
+    std::vector<std::uint32_t> waits;
+    int resolverFlushes = 0;
+    // A file system that keeps no security (FAT): reading it fails as not supported.
+    bool securityUnsupported = false;
+    // Another process opens the target between our release and the rename, this many times.
+    int renameRefusals = 0;
+    // What a filter driver turns the renamed file's bytes into; nothing: it leaves them.
+    std::optional<ByteString> bytesAfterRename;
 
     std::optional<Path> systemDirectory;
     std::optional<Path> moduleFileName;

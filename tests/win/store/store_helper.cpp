@@ -1,7 +1,7 @@
 // A second process for the store tests.
-//   store_helper hold-exclusive|hold-reading <file> <ready event> <quit event>
+//   store_helper hold-exclusive|hold-reading <file> <ready event> <quit event> <hold ms>
 //     opens the file (no sharing / sharing reads), signals ready, and keeps it open until the
-//     quit event is set or a minute has passed.
+//     quit event is set or the hold has lasted its milliseconds.
 //   store_helper backup
 //     runs the Backup command's steps from wherever this copy of the program lies. Exit code:
 //     1 the copy succeeded, 2 the current directory is the program's folder, 4 the backup path
@@ -15,7 +15,7 @@
 namespace {
 
 int hold(const wchar_t* mode, const wchar_t* file, const wchar_t* readyName,
-         const wchar_t* quitName) {
+         const wchar_t* quitName, DWORD holdMs) {
     const bool exclusive = std::wstring(mode) == L"hold-exclusive";
     const HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, readyName);
     const HANDLE quit = OpenEventW(SYNCHRONIZE, FALSE, quitName);
@@ -25,7 +25,7 @@ int hold(const wchar_t* mode, const wchar_t* file, const wchar_t* readyName,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (held == INVALID_HANDLE_VALUE) return 2;
     SetEvent(ready);
-    WaitForSingleObject(quit, 60000);
+    WaitForSingleObject(quit, holdMs);
     CloseHandle(held);
     return 0;
 }
@@ -48,8 +48,8 @@ int backup() {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc > 1 ? argv[1] : L"";
-    if (argc == 5 && (mode == L"hold-exclusive" || mode == L"hold-reading")) {
-        return hold(argv[1], argv[2], argv[3], argv[4]);
+    if (argc == 6 && (mode == L"hold-exclusive" || mode == L"hold-reading")) {
+        return hold(argv[1], argv[2], argv[3], argv[4], static_cast<DWORD>(_wtoi(argv[5])));
     }
     if (argc == 2 && mode == L"backup") return backup();
     return 100;

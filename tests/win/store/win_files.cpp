@@ -103,7 +103,7 @@ bool startProcess(const std::wstring& exe, const std::wstring& arguments,
 
 }  // namespace
 
-HeldFile::HeldFile(const std::wstring& path, bool exclusive) {
+HeldFile::HeldFile(const std::wstring& path, bool exclusive, DWORD holdMs) {
     const std::wstring tag = uniqueSuffix();
     const std::wstring readyName = L"kelvane-held-ready-" + tag;
     const std::wstring quitName = L"kelvane-held-quit-" + tag;
@@ -111,7 +111,8 @@ HeldFile::HeldFile(const std::wstring& path, bool exclusive) {
     quit_ = CreateEventW(nullptr, TRUE, FALSE, quitName.c_str());
     if (!ready_ || !quit_) return;
     const std::wstring arguments = std::wstring(exclusive ? L"hold-exclusive" : L"hold-reading") +
-                                   L" \"" + path + L"\" " + readyName + L" " + quitName;
+                                   L" \"" + path + L"\" " + readyName + L" " + quitName + L" " +
+                                   std::to_wstring(holdMs);
     if (!startProcess(programFolder() + L"\\kelvane_store_helper.exe", arguments, process_)) {
         return;
     }

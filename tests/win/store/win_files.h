@@ -33,10 +33,11 @@ void removeTree(const std::wstring& path);
 // The folder this test program lies in.
 std::wstring programFolder();
 
-// A second process holding a file open, until this ends.
+// A second process holding a file open, until this ends or holdMs have passed since it
+// opened the file.
 class HeldFile {
 public:
-    HeldFile(const std::wstring& path, bool exclusive);
+    HeldFile(const std::wstring& path, bool exclusive, DWORD holdMs = 60000);
     ~HeldFile();
     HeldFile(const HeldFile&) = delete;
     HeldFile& operator=(const HeldFile&) = delete;
