@@ -12,13 +12,6 @@ namespace {
 const DWORD kStartTimeoutMs = 60000;
 const DWORD kCommandTimeoutMs = 300000;
 
-std::wstring widen(const std::string& utf8) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &text[0], n);
-    return text;
-}
-
 }  // namespace
 
 std::unique_ptr<TimedProgram> TimedProgram::start(const std::wstring& exe, std::wstring& error) {
@@ -29,7 +22,7 @@ std::unique_ptr<TimedProgram> TimedProgram::start(const std::wstring& exe, std::
     }
     const e2e::ReadyWindow ready = timed->program_.waitUntilReady(kStartTimeoutMs);
     if (!ready.ready()) {
-        error = L"the program did not get ready: " + widen(ready.problem);
+        error = L"the program did not get ready: " + e2e::widen(ready.problem);
         return nullptr;
     }
     timed->window_ = ready.window;

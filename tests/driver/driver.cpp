@@ -20,13 +20,6 @@ std::wstring lower(std::wstring_view text) {
     return result;
 }
 
-std::wstring widen(const char* text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring result(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, &result[0], n);
-    return result;
-}
-
 bool removeTree(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
@@ -183,6 +176,14 @@ bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
         if (GetTickCount64() >= end) return false;
         if (pollMs) Sleep(pollMs);
     }
+}
+
+std::wstring widen(std::string_view utf8) {
+    const int size = static_cast<int>(utf8.size());
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring result(n > 0 ? n : 0, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &result[0], n);
+    return result;
 }
 
 std::wstring builtProgramPath() {

@@ -224,5 +224,7 @@ bool writeFileBytes(const std::wstring& path, std::string_view bytes);
 // U+DC00 + b stands for the byte b, as the program's boxes carry bytes that do not decode.
 std::string ansiBytes(std::wstring_view text);
 std::wstring fromAnsi(std::string_view bytes);
+// UTF-8, as the driver's messages are written, in UTF-16.
+std::wstring widen(std::string_view utf8);
 
 }  // namespace kelvane::e2e
