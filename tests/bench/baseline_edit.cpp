@@ -1,6 +1,7 @@
 #include "baseline_edit.h"
 
 #include "bench_files.h"
+#include "expected_layout.h"
 #include "stopwatch.h"
 
 #include <vector>
@@ -62,22 +63,22 @@ std::unique_ptr<BaselineEdit> BaselineEdit::create(int left, int top) {
     }
     HWND window = CreateWindowExW(0, kWindowClass, L"Kelvane bench baseline",
                                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, left, top,
-                                  530, 498, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                  e2e::kMainWindowWidth, e2e::kMainWindowHeight, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
     if (!window) {
         return nullptr;
     }
-    // The large box of the program: same styles, extended style and rectangle.
-    HWND edit = CreateWindowExW(WS_EX_STATICEDGE, L"EDIT", L"",
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
-                                    ES_WANTRETURN | WS_VSCROLL,
-                                15, 46, 400, 408, window, nullptr, GetModuleHandleW(nullptr), nullptr);
-    HWND buttons[2];
-    for (int i = 0; i < 2; ++i) {
-        buttons[i] = CreateWindowExW(0, L"BUTTON", i == 0 ? L"读取" : L"保存",
-                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | BS_PUSHBUTTON |
-                                         BS_CENTER | BS_VCENTER | BS_MULTILINE,
-                                     432, 112 + 40 * i, 80, 32, window, nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
+    // The program's large box and its Read and Save buttons, as the tests expect them: same
+    // class, styles, extended styles, rectangles and captions.
+    auto make = [window](const e2e::ExpectedControl& control) {
+        const RECT& r = control.rect;
+        return CreateWindowExW(control.exStyle, control.className, control.text, control.style, r.left, r.top,
+                               r.right - r.left, r.bottom - r.top, window, nullptr, GetModuleHandleW(nullptr),
+                               nullptr);
+    };
+    HWND edit = make(e2e::expectedControl(&e2e::MainWindowControls::hostBox));
+    HWND buttons[2] = {make(e2e::expectedControl(&e2e::MainWindowControls::read)),
+                       make(e2e::expectedControl(&e2e::MainWindowControls::save))};
     if (!edit || !buttons[0] || !buttons[1]) {
         DestroyWindow(window);
         return nullptr;

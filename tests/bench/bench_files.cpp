@@ -27,13 +27,9 @@ long long fileSize(const std::wstring& path) {
     return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-std::wstring hostsFilePath() { return besideHostsFile(L"hosts"); }
-
 std::wstring besideHostsFile(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    std::wstring path(folder, length < MAX_PATH ? length : 0);
-    return path + L"\\drivers\\etc\\" + name;
+    const std::wstring hosts = hostsFilePath();
+    return hosts.substr(0, hosts.find_last_of(L'\\') + 1) + name;
 }
 
 std::wstring ownFolder() {

@@ -1,6 +1,8 @@
 // The few file operations the benchmark needs around its measurements.
 #pragma once
 
+#include "driver.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -47,8 +49,8 @@ std::optional<std::string> readWholeFile(const std::wstring& path);
 // Size in bytes; -1 when the file cannot be opened.
 long long fileSize(const std::wstring& path);
 
-// The hosts file the program reads and writes: <system folder>\drivers\etc\hosts.
-std::wstring hostsFilePath();
+// The hosts file the program reads and writes, as the driver finds it.
+using e2e::hostsFilePath;
 
 // A file beside the hosts file, for the baseline's own writes.
 std::wstring besideHostsFile(const wchar_t* name);

@@ -8,8 +8,8 @@
 #include "baseline_edit.h"
 #include "bench_files.h"
 #include "bench_table.h"
-#include "kelvane_driver.h"
 #include "process_memory.h"
+#include "timed_program.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -48,7 +48,7 @@ long long ansiLength(const std::wstring& text) {
                                               nullptr, nullptr);
 }
 
-bool learnTexts(KelvaneDriver& kelvane, Texts& texts) {
+bool learnTexts(TimedProgram& kelvane, Texts& texts) {
     texts.entry = L"\r\n" + kelvane.addressText() + L"\t" + kelvane.nameText();
     if (kelvane.clear() < 0 || kelvane.initialize(-1) < 0) {
         return false;
@@ -60,7 +60,7 @@ bool learnTexts(KelvaneDriver& kelvane, Texts& texts) {
 bool measureKelvaneRead(const std::wstring& exe, const std::wstring& file, int expectedLength, Texts& texts,
                         MemoryResult& memory) {
     std::wstring error;
-    std::unique_ptr<KelvaneDriver> kelvane = KelvaneDriver::start(exe, error);
+    std::unique_ptr<TimedProgram> kelvane = TimedProgram::start(exe, error);
     if (!kelvane) {
         fail(error);
         return false;
@@ -164,7 +164,7 @@ void measurePair(CommandTimes& times, bool kelvaneFirst, Baseline baselineSide, 
 }
 
 // One run of the four commands on both sides; false when the program went wrong.
-bool runOnce(KelvaneDriver& kelvane, BaselineEdit& baseline, const std::wstring& file, long long fileBytes,
+bool runOnce(TimedProgram& kelvane, BaselineEdit& baseline, const std::wstring& file, long long fileBytes,
              int fileLength, const Texts& texts, bool kelvaneFirst, SizeTimes& times) {
     baseline.clear();
     if (!CopyFileW(file.c_str(), hostsFilePath().c_str(), FALSE) || kelvane.clear() < 0) {
@@ -252,7 +252,7 @@ int runBenchmark(const std::wstring& exe, const std::vector<std::wstring>& files
 
     std::unique_ptr<BaselineEdit> baseline = BaselineEdit::create(0, 0);
     std::wstring error;
-    std::unique_ptr<KelvaneDriver> kelvane = KelvaneDriver::start(exe, error);
+    std::unique_ptr<TimedProgram> kelvane = TimedProgram::start(exe, error);
     if (!baseline || !kelvane) {
         fail(baseline ? error : L"cannot make the baseline window");
         return 1;

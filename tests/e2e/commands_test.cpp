@@ -45,10 +45,10 @@ protected:
         original_ = fileBytes(hostsPath_);
         ASSERT_TRUE(folder_.ok());
         ASSERT_TRUE(program_.start(folder_.exePath()));
-        window_ = program_.waitForWindow();
-        ASSERT_NE(nullptr, window_) << "no window titled Kelvane 1.0 By 【Tamrel】";
-        c_ = findControls(window_);
-        ASSERT_NE(nullptr, c_.hostBox);
+        const ReadyWindow ready = program_.waitUntilReady();
+        ASSERT_TRUE(ready.ready()) << "after start-up: " << ready.problem;
+        window_ = ready.window;
+        c_ = ready.controls;
     }
 
     void TearDown() override {
@@ -388,9 +388,9 @@ TEST_F(BackupTest, OfAMissingHostsFileMakesNoBackup) {
     ASSERT_TRUE(DeleteFileW(hostsPath_.c_str()));
     // Wine's shell fails at once without a dialog of its own; Windows shows its error first.
     if (!clickAndFinish(c_.backup, 3000)) {
-        const std::vector<HWND> dialogs = dialogsOfProcess(program_.id());
-        ASSERT_FALSE(dialogs.empty()) << "Backup neither returned nor showed the shell's error";
-        PostMessageW(dialogs.front(), WM_CLOSE, 0, 0);
+        HWND error = waitForProcessDialog(program_.id());
+        ASSERT_NE(nullptr, error) << "Backup neither returned nor showed the shell's error";
+        PostMessageW(error, WM_CLOSE, 0, 0);
     }
     EXPECT_FALSE(fileExists(backupPath()));
     EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(window_) != FALSE; }));

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,10 +18,10 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(folder_.ok()) << "no program folder with a copy of kelvane.exe";
         ASSERT_TRUE(program_.start(folder_.exePath()));
-        window_ = program_.waitForWindow();
-        ASSERT_NE(nullptr, window_) << "no window titled Kelvane 1.0 By 【Tamrel】";
-        controls_ = findControls(window_);
-        ASSERT_TRUE(waitUntil([&] { return focusOf(window_) != nullptr; }));
+        const ReadyWindow ready = program_.waitUntilReady();
+        ASSERT_TRUE(ready.ready()) << "after start-up: " << ready.problem;
+        window_ = ready.window;
+        controls_ = ready.controls;
     }
 
     // Presses the key and waits until the focus is on expected.
@@ -41,18 +42,14 @@ protected:
 TEST_F(WindowTest, HasItsTitleSizeAndStyles) {
     EXPECT_EQ(std::wstring(kMainWindowTitle), windowText(window_));
     const RECT outer = outerRect(window_);
-    EXPECT_EQ(530, outer.right - outer.left);
-    EXPECT_EQ(498, outer.bottom - outer.top);
+    EXPECT_EQ(kMainWindowWidth, outer.right - outer.left);
+    EXPECT_EQ(kMainWindowHeight, outer.bottom - outer.top);
     EXPECT_EQ(nullptr, GetWindow(window_, GW_OWNER));
     EXPECT_EQ(nullptr, GetMenu(window_));
 
-    // The platform adds WS_CLIPSIBLINGS and WS_EX_WINDOWEDGE to every captioned top-level window.
-    EXPECT_EQ(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN |
-                  WS_VISIBLE | WS_CLIPSIBLINGS,
-              static_cast<DWORD>(style(window_)));
-    EXPECT_EQ(static_cast<DWORD>(WS_EX_WINDOWEDGE), static_cast<DWORD>(exStyle(window_)));
-    EXPECT_EQ(static_cast<DWORD>(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS),
-              GetClassLongW(window_, GCL_STYLE));
+    EXPECT_EQ(kMainWindowStyle, static_cast<DWORD>(style(window_)));
+    EXPECT_EQ(kMainWindowExStyle, static_cast<DWORD>(exStyle(window_)));
+    EXPECT_EQ(kMainWindowClassStyle, static_cast<DWORD>(GetClassLongW(window_, GCL_STYLE)));
     // The class brush and cursor cannot be checked from here: for another process's window Wine
     // answers 0 whatever they are.
 }
@@ -75,44 +72,13 @@ TEST_P(CentringTest, PutsTheWindowInTheMiddleOfTheScreen) {
     const RECT outer = outerRect(window);
     EXPECT_EQ(c.topLeft.x, outer.left) << "screen " << c.screenWidth << "x" << c.screenHeight;
     EXPECT_EQ(c.topLeft.y, outer.top) << "screen " << c.screenWidth << "x" << c.screenHeight;
-    EXPECT_EQ(530, outer.right - outer.left);
-    EXPECT_EQ(498, outer.bottom - outer.top);
+    EXPECT_EQ(kMainWindowWidth, outer.right - outer.left);
+    EXPECT_EQ(kMainWindowHeight, outer.bottom - outer.top);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, CentringTest,
                          ::testing::Values(Centring{1366, 768, {418, 135}},
                                            Centring{499, 400, {-15, -49}}));
-
-struct ExpectedControl {
-    const char* name;
-    HWND MainWindowControls::*control;
-    const wchar_t* className;
-    RECT rect;
-    DWORD style;
-    DWORD exStyle;
-    const wchar_t* text;
-};
-
-constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | BS_PUSHBUTTON |
-                          BS_CENTER | BS_VCENTER | BS_MULTILINE;
-constexpr DWORD kSmallBox =
-    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_AUTOHSCROLL | WS_BORDER;
-constexpr DWORD kLargeBox = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE |
-                            ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL;
-
-const ExpectedControl kControls[] = {
-    {"钮_初始化", &MainWindowControls::initialize, L"Button", {432, 344, 512, 376}, kButton, 0, L"初始化"},
-    {"按钮_获取Host", &MainWindowControls::getHost, L"Button", {431, 48, 512, 80}, kButton, 0, L"获取Host"},
-    {"钮_捐赠支持", &MainWindowControls::donate, L"Button", {432, 16, 512, 48}, kButton, 0, L"捐赠支持"},
-    {"钮_添加", &MainWindowControls::add, L"Button", {338, 15, 394, 39}, kButton, 0, L"添加"},
-    {"编辑框_添加域名", &MainWindowControls::nameBox, L"Edit", {178, 15, 330, 39}, kSmallBox, 0, L"www.***.com"},
-    {"编辑框_添加IP", &MainWindowControls::addressBox, L"Edit", {32, 15, 168, 39}, kSmallBox, 0, L"127.0.0.1"},
-    {"钮_备份", &MainWindowControls::backup, L"Button", {432, 377, 512, 409}, kButton, 0, L"备份"},
-    {"钮_清空", &MainWindowControls::clear, L"Button", {432, 411, 512, 443}, kButton, 0, L"清空"},
-    {"钮_保存", &MainWindowControls::save, L"Button", {432, 152, 512, 184}, kButton, 0, L"保存"},
-    {"钮_读取", &MainWindowControls::read, L"Button", {432, 112, 512, 144}, kButton, 0, L"读取"},
-    {"编辑框_Host", &MainWindowControls::hostBox, L"Edit", {15, 46, 415, 454}, kLargeBox, WS_EX_STATICEDGE, L""},
-};
 
 BOOL CALLBACK countChild(HWND, LPARAM count) {
     ++*reinterpret_cast<int*>(count);
@@ -123,11 +89,12 @@ TEST_F(WindowTest, HasElevenControlsWithTheirRectanglesStylesAndTexts) {
     int children = 0;
     EnumChildWindows(window_, countChild, reinterpret_cast<LPARAM>(&children));
     EXPECT_EQ(11, children);
-    for (const ExpectedControl& expected : kControls) {
+    for (const ExpectedControl& expected : kExpectedControls) {
         SCOPED_TRACE(expected.name);
         HWND control = findChild(window_, expected.className, expected.rect);
         ASSERT_NE(nullptr, control) << "no " << expected.name << " at its rectangle";
         EXPECT_EQ(control, controls_.*expected.control);
+        EXPECT_EQ(expected.id, GetDlgCtrlID(control));
         EXPECT_EQ(expected.style, static_cast<DWORD>(style(control)));
         EXPECT_EQ(expected.exStyle, static_cast<DWORD>(exStyle(control)));
         const std::wstring text = std::wstring(expected.className) == L"Edit"
@@ -152,13 +119,14 @@ TEST_F(WindowTest, ShowsItsColoursAndEveryCaption) {
     const COLORREF mint = RGB(159, 255, 234);
     const COLORREF white = RGB(255, 255, 255);
     ASSERT_TRUE(bringToFront(window_));
+    ASSERT_TRUE(waitUntilDrawn(window_)) << "the window did not finish painting";
     RECT client = {};
     GetClientRect(window_, &client);
     MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&client), 2);
     const int width = client.right - client.left;
     std::vector<COLORREF> pixels;
     auto at = [&](int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; };
-    // Wait for the painting to reach the screen.
+    // Wait for the painting to reach the screen as well.
     waitUntil([&] {
         pixels = screenPixels(client);
         return at(215, 250) == mint;
@@ -169,7 +137,8 @@ TEST_F(WindowTest, ShowsItsColoursAndEveryCaption) {
     for (HWND box : {controls_.addressBox, controls_.nameBox}) {
         const RECT outer = rectInParent(box);
         const RECT line = clientInMain(box, window_);
-        SCOPED_TRACE(box == controls_.addressBox ? "编辑框_添加IP" : "编辑框_添加域名");
+        SCOPED_TRACE(box == controls_.addressBox ? expectedControl(&MainWindowControls::addressBox).name
+                                                 : expectedControl(&MainWindowControls::nameBox).name);
         // One line of text in the vertical middle, the bands above and below it in white.
         EXPECT_GT(line.top - outer.top, 2);
         EXPECT_LE(std::abs((line.top - outer.top) - (outer.bottom - line.bottom)), 1)
@@ -186,7 +155,7 @@ TEST_F(WindowTest, ShowsItsColoursAndEveryCaption) {
         EXPECT_GT(dark, 20) << "no text drawn";
     }
 
-    for (const ExpectedControl& expected : kControls) {
+    for (const ExpectedControl& expected : kExpectedControls) {
         if (std::wstring(expected.className) != L"Button") continue;
         int dark = 0;
         for (int y = expected.rect.top + 4; y < expected.rect.bottom - 4; ++y) {
@@ -198,23 +167,21 @@ TEST_F(WindowTest, ShowsItsColoursAndEveryCaption) {
 }
 
 TEST_F(WindowTest, TabAndShiftTabRunThroughTheFocusSequenceAndWrap) {
-    const MainWindowControls& c = controls_;
-    const std::vector<std::pair<HWND, const char*>> sequence = {
-        {c.hostBox, "编辑框_Host"}, {c.read, "钮_读取"}, {c.save, "钮_保存"},
-        {c.clear, "钮_清空"}, {c.backup, "钮_备份"}, {c.addressBox, "编辑框_添加IP"},
-        {c.nameBox, "编辑框_添加域名"}, {c.add, "钮_添加"}, {c.donate, "钮_捐赠支持"},
-        {c.getHost, "按钮_获取Host"}, {c.initialize, "钮_初始化"},
+    using C = MainWindowControls;
+    HWND C::*const sequence[] = {
+        &C::hostBox, &C::read, &C::save, &C::clear, &C::backup, &C::addressBox,
+        &C::nameBox, &C::add, &C::donate, &C::getHost, &C::initialize,
     };
-    ASSERT_EQ(c.hostBox, focusOf(window_)) << "the focus after start-up";
-    for (size_t i = 1; i <= sequence.size(); ++i) {
-        const auto& [control, name] = sequence[i % sequence.size()];
-        expectFocusAfter(Key{VK_TAB}, control, name);
+    const size_t n = std::size(sequence);
+    ASSERT_EQ(controls_.hostBox, focusOf(window_)) << "the focus after start-up";
+    for (size_t i = 1; i <= n; ++i) {
+        HWND C::*control = sequence[i % n];
+        expectFocusAfter(Key{VK_TAB}, controls_.*control, expectedControl(control).name);
     }
-    for (size_t i = sequence.size(); i-- > 0;) {
-        const auto& [control, name] = sequence[i];
-        expectFocusAfter(Key{VK_TAB, true}, control, name);
+    for (size_t i = n; i-- > 0;) {
+        expectFocusAfter(Key{VK_TAB, true}, controls_.*sequence[i], expectedControl(sequence[i]).name);
     }
-    EXPECT_EQ(L"", textOf(c.hostBox)) << "Tab typed into 编辑框_Host";
+    EXPECT_EQ(L"", textOf(controls_.hostBox)) << "Tab typed into 编辑框_Host";
 }
 
 TEST_F(WindowTest, HiddenAndDisabledControlsAreLeftOutOfTheSequence) {
@@ -294,7 +261,7 @@ TEST_F(WindowTest, KeepsItsSizeAndLayoutThroughMinimiseAndRestore) {
     EXPECT_TRUE(EqualRect(&before, &after)) << "moved or resized to " << after.left << ","
                                             << after.top << " " << after.right - after.left << "x"
                                             << after.bottom - after.top;
-    for (const ExpectedControl& expected : kControls) {
+    for (const ExpectedControl& expected : kExpectedControls) {
         const RECT now = rectInParent(controls_.*expected.control);
         EXPECT_TRUE(EqualRect(&expected.rect, &now)) << expected.name << " moved";
     }
@@ -368,8 +335,9 @@ TEST_F(WindowTest, TwoCopiesRunSideBySide) {
     ASSERT_TRUE(secondFolder.ok());
     Program second;
     ASSERT_TRUE(second.start(secondFolder.exePath()));
-    HWND secondWindow = second.waitForWindow();
-    ASSERT_NE(nullptr, secondWindow) << "the second copy shows no window";
+    const ReadyWindow ready = second.waitUntilReady();
+    ASSERT_TRUE(ready.ready()) << "the second copy after start-up: " << ready.problem;
+    HWND secondWindow = ready.window;
     EXPECT_NE(window_, secondWindow);
     EXPECT_TRUE(program_.running());
 

@@ -1,8 +1,12 @@
 // Drives copies of the real kelvane.exe from a second process, as the user's system sees
-// them: finds the window by its title, reads controls and message boxes from outside, sends
-// keys and clicks, and waits for the process to end. Every wait has a timeout; nothing here
-// throws. A started process that is still running when its owner goes is ended by handle.
+// them: finds the window by its title and its controls by the expected layout, waits until
+// the program is ready for the user, reads controls and message boxes from outside, sends keys
+// and clicks, and waits for the process to end. Every wait watches a condition and has a
+// deadline; nothing here throws. A started process that is still running when its owner goes
+// is ended by handle. The end-to-end tests, the benchmark and the screenshot helper use it.
 #pragma once
+
+#include "expected_layout.h"
 
 #include <windows.h>
 
@@ -14,11 +18,24 @@
 
 namespace kelvane::e2e {
 
-inline constexpr wchar_t kMainWindowTitle[] = L"Kelvane 1.0 By 【Tamrel】";
 inline constexpr DWORD kWaitMs = 10000;
+inline constexpr DWORD kPollMs = 5;
 
-// Polls condition every few milliseconds until it holds or timeoutMs has passed.
-bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs);
+// Asks condition every pollMs milliseconds (0: again at once) until it holds, or until
+// timeoutMs have passed; true when it held.
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs,
+               DWORD pollMs = kPollMs);
+
+// A started program as the user meets it: its main window shown, every control of the
+// expected layout in its place, and the keyboard focus on the large box 编辑框_Host. (Right
+// after the window is activated the focus is on the window itself for a moment, until the
+// window hands it on.)
+struct ReadyWindow {
+    HWND window = nullptr;
+    MainWindowControls controls{};
+    std::string problem;  // what was not so at the deadline; empty once ready
+    bool ready() const { return problem.empty(); }
+};
 
 // The built kelvane.exe, as a Windows path (Z:\... under Wine).
 std::wstring builtProgramPath();
@@ -60,6 +77,9 @@ public:
 
     // This process's visible main window, found by its exact title; nullptr on timeout.
     HWND waitForWindow(DWORD timeoutMs = kWaitMs);
+    // Waits until this process's window is ready for the user (see ReadyWindow); gives up
+    // early when the process ends.
+    ReadyWindow waitUntilReady(DWORD timeoutMs = kWaitMs);
     // The exit code once the process has ended; nothing on timeout.
     std::optional<DWORD> waitForExit(DWORD timeoutMs = kWaitMs);
     bool running() const;
@@ -74,6 +94,11 @@ private:
 
 // Top-level windows of a process with exactly this title, any class, visible or not.
 std::vector<HWND> topLevelWindows(DWORD processId, std::wstring_view title);
+// The visible main window of this process (0: of any process); nullptr when there is none.
+HWND mainWindowOf(DWORD processId);
+// Waits until a copy's window is ready for the user (see ReadyWindow): the copy of this
+// process, or with 0 one started by somebody else.
+ReadyWindow waitUntilReady(DWORD processId, DWORD timeoutMs = kWaitMs);
 
 // A copy of the program on a Wine desktop of its own, whose screen has the given size
 // (explorer /desktop=name,WxH): the way to give the program a screen of another size than the
@@ -113,15 +138,25 @@ LONG exStyle(HWND window);
 // parent's client area; nullptr when there is none.
 HWND findChild(HWND parent, std::wstring_view className, RECT rectInParent);
 
-// The main window's eleven controls, found by class and rectangle; nullptr for a missing one.
-struct MainWindowControls {
-    HWND initialize, getHost, donate, add, nameBox, addressBox, backup, clear, save, read, hostBox;
-};
+// The main window's eleven controls, each found by its class and rectangle in the expected
+// layout; nullptr for a missing one.
 MainWindowControls findControls(HWND mainWindow);
+// The name of the first control that findControls did not find; nullptr when it found all.
+const char* missingControl(const MainWindowControls& controls);
 
 // Keyboard focus and active window of the thread that owns window.
 HWND focusOf(HWND window);
 HWND activeOf(HWND window);
+// Who that is, for messages: a control's name, "the main window itself", "nobody", ...
+std::string describeWindow(HWND which, HWND mainWindow, const MainWindowControls& controls);
+
+// The number of characters an edit control of another process holds; nothing when it does not
+// answer in time. The answer comes only once the program's thread takes messages again.
+std::optional<int> textLength(HWND edit, DWORD timeoutMs = kWaitMs);
+
+// Waits until the window's thread has handled everything sent or posted to it before, and
+// neither the window nor any of its children has anything left to paint.
+bool waitUntilDrawn(HWND window, DWORD timeoutMs = kWaitMs);
 
 // The pixels the screen shows in this rectangle (screen coordinates), row by row, as
 // COLORREF values. The window must be on top and painted.
@@ -152,6 +187,9 @@ bool closeByTitleBar(HWND window);
 
 // Visible #32770 dialogs owned by owner.
 std::vector<HWND> dialogsOwnedBy(HWND owner);
+// The first #32770 owned by owner from the moment it is made, before it is laid out and
+// shown; nullptr when there is none. One request to the window server in the usual case.
+HWND dialogMadeFor(HWND owner);
 // The first visible #32770 owned by owner; nullptr on timeout.
 HWND waitForDialog(HWND owner, DWORD timeoutMs = kWaitMs);
 // Visible top-level #32770 dialogs of a process, owned or not (the shell's copy dialogs have
@@ -165,11 +203,14 @@ struct MessageBoxContent {
     bool hasIcon;       // the icon static (id 1088) holds an icon
 };
 MessageBoxContent readMessageBox(HWND box);
+// The text alone; "" while the box is still being laid out.
+std::wstring messageBoxText(HWND box);
 // Which of the system's icons the box shows (IDI_ERROR, IDI_WARNING, IDI_INFORMATION,
 // IDI_QUESTION), told by drawing each beside the box's own: icon handles of another process
 // cannot be read. nullptr when it shows none or none matches.
 LPCWSTR messageBoxIcon(HWND box);
-// Answers the dialog with the button of this id (IDOK, IDYES, ...) and waits until it is gone.
+// Answers the dialog with the button of this id (IDOK, IDYES, ...) and waits until it has
+// been destroyed.
 bool answerDialog(HWND dialog, int buttonId, DWORD timeoutMs = kWaitMs);
 
 // ---- Files
@@ -183,5 +224,7 @@ bool writeFileBytes(const std::wstring& path, std::string_view bytes);
 // U+DC00 + b stands for the byte b, as the program's boxes carry bytes that do not decode.
 std::string ansiBytes(std::wstring_view text);
 std::wstring fromAnsi(std::string_view bytes);
+// UTF-8, as the driver's messages are written, in UTF-16.
+std::wstring widen(std::string_view utf8);
 
 }  // namespace kelvane::e2e

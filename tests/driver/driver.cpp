@@ -3,13 +3,13 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 #include <utility>
 
 namespace kelvane::e2e {
 namespace {
 
-constexpr DWORD kPollMs = 5;
 constexpr int kMessageTextId = 0xFFFF;
 constexpr int kMessageIconId = 1088;
 
@@ -17,13 +17,6 @@ std::wstring lower(std::wstring_view text) {
     std::wstring result(text);
     std::transform(result.begin(), result.end(), result.begin(),
                    [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
-    return result;
-}
-
-std::wstring widen(const char* text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring result(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, &result[0], n);
     return result;
 }
 
@@ -90,21 +83,26 @@ BOOL CALLBACK matchChild(HWND window, LPARAM parameter) {
     return FALSE;
 }
 
-struct DialogSearch {
-    HWND owner;        // nullptr: any owner
-    DWORD processId;   // 0: any process
+// Top-level #32770 dialogs owned by owner (nullptr: any owner) of a process (0: any), only
+// the visible ones when shownOnly. The window server picks the class: a look costs one
+// request, and one more for each dialog there is.
+std::vector<HWND> findDialogs(HWND owner, DWORD processId, bool shownOnly) {
     std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectDialogs(HWND window, LPARAM parameter) {
-    auto* search = reinterpret_cast<DialogSearch*>(parameter);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    if ((!search->owner || GetWindow(window, GW_OWNER) == search->owner) &&
-        (!search->processId || processId == search->processId) && IsWindowVisible(window) &&
-        className(window) == L"#32770") {
-        search->found.push_back(window);
+    HWND dialog = nullptr;
+    while ((dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)) != nullptr) {
+        DWORD dialogProcess = 0;
+        if (processId) GetWindowThreadProcessId(dialog, &dialogProcess);
+        if ((!owner || GetWindow(dialog, GW_OWNER) == owner) &&
+            (!processId || dialogProcess == processId) && (!shownOnly || IsWindowVisible(dialog))) {
+            found.push_back(dialog);
+        }
     }
+    return found;
+}
+
+// Children of a window in the order of the window server.
+BOOL CALLBACK collectChild(HWND child, LPARAM children) {
+    reinterpret_cast<std::vector<HWND>*>(children)->push_back(child);
     return TRUE;
 }
 
@@ -171,13 +169,21 @@ std::vector<DWORD> drawnIcon(LPCWSTR iconId, int width, int height, DWORD backgr
 
 }  // namespace
 
-bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
         if (condition()) return true;
         if (GetTickCount64() >= end) return false;
-        Sleep(kPollMs);
+        if (pollMs) Sleep(pollMs);
     }
+}
+
+std::wstring widen(std::string_view utf8) {
+    const int size = static_cast<int>(utf8.size());
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring result(n > 0 ? n : 0, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &result[0], n);
+    return result;
 }
 
 std::wstring builtProgramPath() {
@@ -263,15 +269,20 @@ bool Program::adopt(DWORD processId) {
 HWND Program::waitForWindow(DWORD timeoutMs) {
     HWND window = nullptr;
     waitUntil([&] {
-        for (HWND candidate : topLevelWindows(id_, kMainWindowTitle)) {
-            if (IsWindowVisible(candidate)) {
-                window = candidate;
-                return true;
-            }
-        }
-        return !running();
+        window = mainWindowOf(id_);
+        return window || !running();
     }, timeoutMs);
     return window;
+}
+
+ReadyWindow Program::waitUntilReady(DWORD timeoutMs) {
+    if (!id_) return ReadyWindow{nullptr, {}, "the program was not started"};
+    ReadyWindow ready = e2e::waitUntilReady(id_, timeoutMs);
+    DWORD code = 0;
+    if (!ready.ready() && !running() && GetExitCodeProcess(process_, &code)) {
+        ready.problem += " (exit status " + std::to_string(code) + ")";
+    }
+    return ready;
 }
 
 std::optional<DWORD> Program::waitForExit(DWORD timeoutMs) {
@@ -300,6 +311,48 @@ std::vector<HWND> topLevelWindows(DWORD processId, std::wstring_view title) {
     WindowSearch search{processId, title, {}};
     EnumWindows(collectTopLevel, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND mainWindowOf(DWORD processId) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, nullptr, kMainWindowTitle)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if ((!processId || owner == processId) && IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
+ReadyWindow waitUntilReady(DWORD processId, DWORD timeoutMs) {
+    ReadyWindow ready;
+    HANDLE process = processId ? OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr;
+    const bool done = waitUntil([&] {
+        if (process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0) {
+            ready.problem = "the program ended before its window was ready";
+            return true;
+        }
+        ready.window = mainWindowOf(processId);
+        if (!ready.window) {
+            ready.problem = "no visible window titled Kelvane 1.0 By 【Tamrel】";
+            return false;
+        }
+        ready.controls = findControls(ready.window);
+        if (const char* missing = missingControl(ready.controls)) {
+            ready.problem = std::string("no ") + missing + " at its place in the window";
+            return false;
+        }
+        const HWND focus = focusOf(ready.window);
+        if (focus != ready.controls.hostBox) {
+            ready.problem = "expected the focus on 编辑框_Host, got " +
+                            describeWindow(focus, ready.window, ready.controls);
+            return false;
+        }
+        ready.problem.clear();
+        return true;
+    }, timeoutMs);
+    if (process) CloseHandle(process);
+    if (!done && ready.problem.empty()) ready.problem = "the program was not ready in time";
+    return ready;
 }
 
 ProgramOnOwnDesktop::ProgramOnOwnDesktop(const std::wstring& exePath, int width, int height)
@@ -409,25 +462,29 @@ HWND findChild(HWND parent, std::wstring_view name, RECT rect) {
 }
 
 MainWindowControls findControls(HWND main) {
-    auto button = [&](int left, int top, int width, int height) {
-        return findChild(main, L"Button", RECT{left, top, left + width, top + height});
-    };
-    auto edit = [&](int left, int top, int width, int height) {
-        return findChild(main, L"Edit", RECT{left, top, left + width, top + height});
-    };
-    MainWindowControls c;
-    c.initialize = button(432, 344, 80, 32);
-    c.getHost = button(431, 48, 81, 32);
-    c.donate = button(432, 16, 80, 32);
-    c.add = button(338, 15, 56, 24);
-    c.nameBox = edit(178, 15, 152, 24);
-    c.addressBox = edit(32, 15, 136, 24);
-    c.backup = button(432, 377, 80, 32);
-    c.clear = button(432, 411, 80, 32);
-    c.save = button(432, 152, 80, 32);
-    c.read = button(432, 112, 80, 32);
-    c.hostBox = edit(15, 46, 400, 408);
-    return c;
+    MainWindowControls controls{};
+    std::vector<HWND> children;
+    EnumChildWindows(main, collectChild, reinterpret_cast<LPARAM>(&children));
+    // Each child's class and place are asked once, not once for every row of the table.
+    for (HWND child : children) {
+        if (GetParent(child) != main) continue;
+        const std::wstring kind = lower(className(child));
+        const RECT rect = rectInParent(child);
+        for (const ExpectedControl& expected : kExpectedControls) {
+            if (!(controls.*expected.control) && kind == lower(expected.className) &&
+                EqualRect(&rect, &expected.rect)) {
+                controls.*expected.control = child;
+            }
+        }
+    }
+    return controls;
+}
+
+const char* missingControl(const MainWindowControls& controls) {
+    for (const ExpectedControl& expected : kExpectedControls) {
+        if (!(controls.*expected.control)) return expected.name;
+    }
+    return nullptr;
 }
 
 HWND focusOf(HWND window) {
@@ -442,6 +499,44 @@ HWND activeOf(HWND window) {
     info.cbSize = sizeof info;
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
     return info.hwndActive;
+}
+
+std::string describeWindow(HWND which, HWND main, const MainWindowControls& controls) {
+    if (!which) return "nobody";
+    if (which == main) return "the main window itself";
+    for (const ExpectedControl& expected : kExpectedControls) {
+        if (controls.*expected.control == which) return expected.name;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "another window (%p)", static_cast<void*>(which));
+    return text;
+}
+
+std::optional<int> textLength(HWND edit, DWORD timeoutMs) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &length)) {
+        return std::nullopt;
+    }
+    return static_cast<int>(length);
+}
+
+bool waitUntilDrawn(HWND window, DWORD timeoutMs) {
+    // A thread that answers has handled all that came before; the update region is emptied
+    // as a paint begins, so the thread must answer once more after it has none left.
+    auto answers = [&] {
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+    };
+    auto needsPaint = [&] {
+        if (GetUpdateRect(window, nullptr, FALSE)) return true;
+        std::vector<HWND> children;
+        EnumChildWindows(window, collectChild, reinterpret_cast<LPARAM>(&children));
+        for (HWND child : children) {
+            if (GetUpdateRect(child, nullptr, FALSE)) return true;
+        }
+        return false;
+    };
+    return waitUntil([&] { return answers() && !needsPaint() && answers(); }, timeoutMs);
 }
 
 std::vector<COLORREF> screenPixels(RECT area) {
@@ -498,16 +593,18 @@ bool closeByTitleBar(HWND window) {
 
 std::vector<HWND> dialogsOwnedBy(HWND owner) {
     if (!owner) return {};
-    DialogSearch search{owner, 0, {}};
-    EnumWindows(collectDialogs, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findDialogs(owner, 0, true);
+}
+
+HWND dialogMadeFor(HWND owner) {
+    if (!owner) return nullptr;
+    const std::vector<HWND> found = findDialogs(owner, 0, false);
+    return found.empty() ? nullptr : found.front();
 }
 
 std::vector<HWND> dialogsOfProcess(DWORD processId) {
     if (!processId) return {};
-    DialogSearch search{nullptr, processId, {}};
-    EnumWindows(collectDialogs, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return findDialogs(nullptr, processId, true);
 }
 
 // The first window that find gives before the timeout; nullptr when it gives none.
@@ -529,10 +626,15 @@ HWND waitForDialog(HWND owner, DWORD timeoutMs) {
     return waitForFirst([&] { return dialogsOwnedBy(owner); }, timeoutMs);
 }
 
+std::wstring messageBoxText(HWND box) {
+    HWND text = GetDlgItem(box, kMessageTextId);
+    return text ? windowText(text) : std::wstring();
+}
+
 MessageBoxContent readMessageBox(HWND box) {
     MessageBoxContent content;
     content.caption = windowText(box);
-    if (HWND text = GetDlgItem(box, kMessageTextId)) content.text = windowText(text);
+    content.text = messageBoxText(box);
     DWORD_PTR icon = 0;
     HWND iconStatic = GetDlgItem(box, kMessageIconId);
     content.hasIcon = iconStatic &&
@@ -552,16 +654,16 @@ LPCWSTR messageBoxIcon(HWND box) {
     // The box must have been painted and be on top for its pixels to be on the screen.
     bringToFront(box);
     RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    for (LPCWSTR id : {IDI_ERROR, IDI_WARNING, IDI_INFORMATION, IDI_QUESTION}) {
-        LPCWSTR match = nullptr;
-        waitUntil([&] {
-            const std::vector<DWORD> shown = rawScreenPixels(area);
+    // Until the box's painting reaches the screen, none of them matches.
+    LPCWSTR match = nullptr;
+    waitUntil([&] {
+        const std::vector<DWORD> shown = rawScreenPixels(area);
+        for (LPCWSTR id : {IDI_ERROR, IDI_WARNING, IDI_INFORMATION, IDI_QUESTION}) {
             if (drawnIcon(id, size, size, shown.front()) == shown) match = id;
-            return match != nullptr;
-        }, 300);
-        if (match) return match;
-    }
-    return nullptr;
+        }
+        return match != nullptr;
+    }, 2000);
+    return match;
 }
 
 bool answerDialog(HWND dialog, int buttonId, DWORD timeoutMs) {
@@ -570,7 +672,7 @@ bool answerDialog(HWND dialog, int buttonId, DWORD timeoutMs) {
                       reinterpret_cast<LPARAM>(button))) {
         return false;
     }
-    return waitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, timeoutMs);
+    return waitUntil([&] { return !IsWindow(dialog); }, timeoutMs);
 }
 
 // ---- Files
