@@ -1,11 +1,15 @@
-# The two commands of the README. Each installs what it needs, then builds.
-.PHONY: run test screenshot bench clean
+# The two commands of the README, and the release files. Each installs what it needs, then
+# builds.
+.PHONY: run test dist screenshot bench clean
 
 run:
 	@bash scripts/run.sh
 
 test:
 	@bash scripts/test.sh
+
+dist:
+	@bash scripts/dist.sh
 
 screenshot:
 	@bash scripts/screenshot.sh
@@ -14,4 +18,4 @@ bench:
 	@bash scripts/bench.sh
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -10,7 +10,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make g++ googletest
   wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils locales fonts-wqy-microhei
-  imagemagick python3
+  imagemagick python3 nsis faketime
 )
 need=()
 for package in "${packages[@]}"; do
