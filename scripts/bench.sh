@@ -6,12 +6,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-build="$root/build/bench-win32"
-data="$build/bench-data"
 
 bash scripts/setup.sh
+# The 32-bit program, or a 64-bit build of it where this machine runs no 32-bit code.
+. scripts/wine-env.sh
+build="$root/build/bench-$KELVANE_WINE_ARCH"
+data="$build/bench-data"
 mkdir -p "$build"
-if ! { cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release &&
+if ! { cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/$KELVANE_WINE_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release &&
   cmake --build "$build" -j2 --target kelvane kelvane_bench; } >"$build/build.log" 2>&1; then
   cat "$build/build.log" >&2
   echo "bench: the build failed" >&2
@@ -29,7 +31,6 @@ make_hosts "$data/hosts-5m" $((5 * 1024 * 1024))
 
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-. scripts/wine-env.sh
 trap wine_env_stop EXIT
 wine_env_start_display
 export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8

@@ -8,14 +8,16 @@ unset MAKEFLAGS MAKELEVEL MFLAGS
 root=$(pwd)
 
 bash scripts/setup.sh
-cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/win32 -j"$(nproc)" --target kelvane
-exe="$root/build/win32/ui/kelvane.exe"
-
+# The 32-bit program, or a 64-bit build of it where this machine runs no 32-bit code.
 . scripts/wine-env.sh
+build=build/$KELVANE_WINE_ARCH
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/$KELVANE_WINE_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -j"$(nproc)" --target kelvane
+exe="$root/$build/ui/kelvane.exe"
+
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   # A prefix of its own that lasts between runs, so the hosts file a user saved is still there.
-  export WINEPREFIX="$root/build/wine-run"
+  export WINEPREFIX="$root/build/wine-run-$KELVANE_WINE_ARCH"
   if [ ! -d "$WINEPREFIX" ]; then wine_env_start "$WINEPREFIX"; fi
   echo "run: starting $exe on $DISPLAY"
   wine "$exe" >/dev/null 2>&1

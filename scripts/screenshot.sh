@@ -7,18 +7,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 unset MAKEFLAGS MAKELEVEL MFLAGS
 root=$(pwd)
-build=${KELVANE_BUILD:-build/win32}
 shot=${KELVANE_SHOT:-$root/docs/screenshot.png}
 
 bash scripts/setup.sh
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The 32-bit program, or a 64-bit build of it where this machine runs no 32-bit code.
+. scripts/wine-env.sh
+build=${KELVANE_BUILD:-build/$KELVANE_WINE_ARCH}
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/$KELVANE_WINE_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2 --target kelvane await_window
 exe="$root/$build/ui/kelvane.exe"
 helper="$root/$build/tests/resources/await_window.exe"
 work="$root/$build/screenshot"
 mkdir -p "$work" "$(dirname "$shot")"
 
-. scripts/wine-env.sh
 app=""
 finish() {
   if [ -n "$app" ]; then

@@ -17,11 +17,10 @@ cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" 
 cmake --build build/win32 -j"$jobs"
 # Decides whether Wine can run the 32-bit build here; if not, a 64-bit build is tested.
 . scripts/wine-env.sh
-winbuild=build/win32
-if [ "$KELVANE_WINE_ARCH" = win64 ]; then
-  winbuild=build/win64
+winbuild=build/$KELVANE_WINE_ARCH
+if [ "$winbuild" != build/win32 ]; then
   echo "== this machine does not run i386 programs: the Windows tests run a 64-bit build"
-  cmake -S . -B "$winbuild" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S . -B "$winbuild" -DCMAKE_TOOLCHAIN_FILE="$root/$KELVANE_WINE_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$winbuild" -j"$jobs"
 fi
 

@@ -16,6 +16,12 @@ if [ -z "${KELVANE_WINE_ARCH:-}" ]; then
 fi
 export KELVANE_WINE_ARCH
 export WINEARCH=$KELVANE_WINE_ARCH
+# The build Wine runs here: its folder under build/ and its toolchain file.
+if [ "$KELVANE_WINE_ARCH" = win64 ]; then
+  KELVANE_WINE_TOOLCHAIN=cmake/mingw-x86_64.cmake
+else
+  KELVANE_WINE_TOOLCHAIN=cmake/mingw-i686.cmake
+fi
 if [ "$KELVANE_WINE_ARCH" = win64 ] && [ -z "${KELVANE_WINE_SHIM:-}" ]; then
   # Debian's wine script prefers the 32-bit loader whenever it is installed.
   KELVANE_WINE_SHIM=$(mktemp -d)
@@ -89,5 +95,9 @@ wine_env_stop() {
     kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
     wait "$WINE_ENV_XVFB_PID" 2>/dev/null || true
     WINE_ENV_XVFB_PID=""
+  fi
+  if [ -n "${KELVANE_WINE_SHIM:-}" ]; then
+    rm -rf "$KELVANE_WINE_SHIM"
+    KELVANE_WINE_SHIM=""
   fi
 }
