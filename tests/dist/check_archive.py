@@ -42,6 +42,8 @@ class Archive(unittest.TestCase):
     def test_entries_carry_the_source_time_and_plain_file_attributes(self):
         with open(ARGS["epoch"], encoding="ascii") as f:
             expected = time.gmtime(int(f.read().strip()))[:6]
+        # A zip entry's MS-DOS time counts seconds in twos.
+        expected = expected[:5] + (expected[5] - expected[5] % 2,)
         for info in self.zip.infolist():
             with self.subTest(name=info.filename):
                 self.assertEqual(expected, info.date_time,
