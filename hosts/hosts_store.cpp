@@ -239,7 +239,9 @@ bool holdsExactly(const Path& path, std::initializer_list<std::string_view> data
     const std::optional<std::int64_t> size = calls.fileSize(file.get());
     if (!size || *size != expected) return false;
 
-    constexpr std::uint32_t kBlock = 1u << 20;
+    // A small block, used again and again: a fresh buffer of megabytes costs more than the
+    // reads (every page of it is faulted in).
+    constexpr std::uint32_t kBlock = 64u << 10;
     std::vector<char> block;
     for (std::string_view piece : data) {
         while (!piece.empty()) {

@@ -225,18 +225,18 @@ FileError lastFileError() {
 }
 
 // What ipconfig /flushdns does. dnsapi.dll is loaded by its full name in the system folder, so
-// that no file planted elsewhere is loaded, and only when it exports the call.
+// that no file planted elsewhere is loaded, once, and stays for the next Save.
 void flushResolverCache() {
-    const std::optional<Path> system = systemDirectory();
-    if (!system) return;
-    const Path library = *system + L"\\dnsapi.dll";
-    const HMODULE dnsapi = LoadLibraryExW(library.c_str(), nullptr, 0);
-    if (dnsapi == nullptr) return;
     using FlushFunction = BOOL(WINAPI*)();
-    if (FARPROC found = GetProcAddress(dnsapi, "DnsFlushResolverCache")) {
-        reinterpret_cast<FlushFunction>(reinterpret_cast<void (*)()>(found))();
-    }
-    FreeLibrary(dnsapi);
+    static const FlushFunction flush = []() -> FlushFunction {
+        const std::optional<Path> system = systemDirectory();
+        if (!system) return nullptr;
+        const Path library = *system + L"\\dnsapi.dll";
+        const HMODULE dnsapi = LoadLibraryExW(library.c_str(), nullptr, 0);
+        FARPROC found = dnsapi ? GetProcAddress(dnsapi, "DnsFlushResolverCache") : nullptr;
+        return found ? reinterpret_cast<FlushFunction>(reinterpret_cast<void (*)()>(found)) : nullptr;
+    }();
+    if (flush) flush();
 }
 
 ShellCopyOutcome shellFileCopy(const std::wstring& sources, const std::wstring& destinations) {
