@@ -1,12 +1,14 @@
 // Waits for the running program's window, clicks its Initialize button so that the large box
 // shows the stock template, waits until the window has drawn that, and prints the window's
 // rectangle on the screen as "left top width height". For taking a picture of the window.
-// Exit status 0 on success, 1 when the window or its box did not come up in time.
+// Exit status 0 on success, 1 when the window or its box did not come up in time or when the
+// system lacks the font that draws the caption buttons.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -70,11 +72,37 @@ void roundTrip(HWND window) {
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
 }
 
+// The face the system picks for the caption buttons' font, Marlett. A system without it falls
+// back to a text font, and the buttons show Marlett's letters ("0", "1", "r") instead.
+std::wstring captionButtonFace() {
+    HDC screen = GetDC(nullptr);
+    HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH, L"Marlett");
+    HGDIOBJ previous = SelectObject(screen, font);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(screen, LF_FACESIZE, face);
+    SelectObject(screen, previous);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+    return face;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const DWORD seconds = argc > 1 ? static_cast<DWORD>(std::strtoul(argv[1], nullptr, 10)) : 60;
     const DWORD deadline = GetTickCount() + seconds * 1000;
+
+    const std::wstring buttonFace = captionButtonFace();
+    if (buttonFace != L"Marlett") {
+        char face[4 * LF_FACESIZE] = {};
+        WideCharToMultiByte(CP_UTF8, 0, buttonFace.c_str(), -1, face, sizeof face, nullptr,
+                            nullptr);
+        std::fprintf(stderr, "await_window: no Marlett for the caption buttons, \"%s\" instead\n",
+                     face);
+        return 1;
+    }
 
     HWND window = nullptr;
     if (!waitFor(deadline, [&] {
