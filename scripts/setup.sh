@@ -8,7 +8,8 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 # The Debian packages needed; those dpkg does not know as installed are installed.
 packages=(
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 cmake make g++ googletest
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  cmake make g++ googletest clang lld llvm
   wine wine64 wine32:i386 fonts-wine xvfb xauth x11-utils locales fonts-wqy-microhei
   imagemagick python3 nsis faketime
 )

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the portable tests natively, then the Windows tests
 # under Wine, in a throwaway prefix on a virtual display of their own, under code pages 936
-# and 1252. Ends with one line that sums up both runs.
+# and 1252. Builds the program with Clang as well (scripts/clang-build.sh) and, where Wine runs
+# 32-bit programs, starts that build under Wine too. Ends with one line that sums up everything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Called from make: the build tool below is a make of its own, not a sub-make of ours.
@@ -47,6 +48,20 @@ run_ctest() {
   [ $rc -eq 0 ] || status=1
 }
 
+# step NAME COMMAND...: one check outside CTest, counted in the totals as one test.
+step() {
+  local name=$1; shift
+  if "$@"; then
+    passed=$((passed + 1)); echo "$name: passed"
+  else
+    failed=$((failed + 1)); status=1; echo "$name: FAILED"; return 1
+  fi
+}
+
+echo "== the program built with Clang, warnings as errors"
+clang_built=0
+step clang.build bash scripts/clang-build.sh && clang_built=1
+
 echo "== native tests"
 run_ctest build/native -j"$jobs"
 
@@ -61,6 +76,10 @@ trap wine_env_stop EXIT
 wine_env_start_display
 wine_env_start "$root/build/wine-test"
 run_ctest "$winbuild" -j"$jobs"
+# The Clang build is 32-bit: Wine starts it only where this machine runs 32-bit programs.
+if [ $clang_built -eq 1 ] && [ "$KELVANE_WINE_ARCH" = win32 ]; then
+  step clang.start bash scripts/clang-start.sh || true
+fi
 wine_env_stop
 trap - EXIT
 

@@ -74,6 +74,12 @@ wine_env_start() {
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
       /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
   done
+  # Debian's Wine 8 looks for its own fonts at "Z:\usr\share\wine\../fonts", a path its file
+  # lookup does not resolve and not where fonts-wine puts them (/usr/share/wine/fonts), so none
+  # of them loads. Without Marlett the caption buttons draw as its letters "0 1 r". Fonts in
+  # the prefix's own Fonts folder do load; Marlett alone changes nothing but those buttons.
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
+    { echo "wine-env: Wine's Marlett font is missing (fonts-wine)" >&2; return 1; }
   wineserver -w
   # The first Wine process that needs them starts the server and the desktop, and they inherit
   # its output: were that a test's, its runner would wait for them to end, long after the test.

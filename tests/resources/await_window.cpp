@@ -2,11 +2,15 @@
 // the large box), clicks its Initialize button so that the large box shows the stock template,
 // waits until the window has drawn that, and prints the window's rectangle on the screen as
 // "left top width height". For taking a picture of the window; the program is started by the
-// caller and left running. Exit status 0 on success, 1 when a step did not come in time.
+// caller and left running. Exit status 0 on success, 1 when a step did not come in time or
+// when the system lacks the font that draws the caption buttons.
 #include "driver.h"
+
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -23,11 +27,40 @@ int fail(const char* what) {
     return 1;
 }
 
+// The face the system picks for the caption buttons' font, Marlett. A system without it falls
+// back to a text font, and the buttons show Marlett's letters ("0", "1", "r") instead.
+std::wstring captionButtonFace() {
+    HDC screen = GetDC(nullptr);
+    HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SYMBOL_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH, L"Marlett");
+    HGDIOBJ previous = SelectObject(screen, font);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(screen, LF_FACESIZE, face);
+    SelectObject(screen, previous);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+    return face;
+}
+
+std::string utf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string bytes(size > 0 ? static_cast<size_t>(size) : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+    bytes.resize(bytes.size() - 1);
+    return bytes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const DWORD seconds = argc > 1 ? static_cast<DWORD>(std::strtoul(argv[1], nullptr, 10)) : 60;
     const ULONGLONG deadline = GetTickCount64() + 1000ull * seconds;
+
+    const std::wstring buttonFace = captionButtonFace();
+    if (buttonFace != L"Marlett") {
+        return fail(("no Marlett for the caption buttons, \"" + utf8(buttonFace) + "\" instead").c_str());
+    }
 
     // Started by the caller, the copy may be in any process.
     const ReadyWindow ready = waitUntilReady(0, left(deadline));
