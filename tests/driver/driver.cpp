@@ -712,6 +712,17 @@ bool writeFileBytes(const std::wstring& path, std::string_view bytes) {
     return CloseHandle(file) && ok;
 }
 
+KeptHostsFile::KeptHostsFile() : path_(hostsFilePath()), original_(fileBytes(path_)) {}
+
+KeptHostsFile::~KeptHostsFile() {
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (original_) {
+        writeFileBytes(path_, *original_);
+    } else {
+        DeleteFileW(path_.c_str());
+    }
+}
+
 std::string ansiBytes(std::wstring_view text) {
     std::string bytes;
     size_t start = 0;

@@ -220,6 +220,21 @@ std::wstring hostsFilePath();
 std::optional<std::string> fileBytes(const std::wstring& path);
 bool writeFileBytes(const std::wstring& path, std::string_view bytes);
 
+// The prefix's hosts file as a test found it: its bytes, or its absence, come back when this
+// ends, whatever the test did to the file or to its attributes.
+class KeptHostsFile {
+public:
+    KeptHostsFile();
+    ~KeptHostsFile();
+    KeptHostsFile(const KeptHostsFile&) = delete;
+    KeptHostsFile& operator=(const KeptHostsFile&) = delete;
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
+    std::optional<std::string> original_;
+};
+
 // The bytes of text in this process's ANSI code page, which is also the program's; a lone
 // U+DC00 + b stands for the byte b, as the program's boxes carry bytes that do not decode.
 std::string ansiBytes(std::wstring_view text);

@@ -41,8 +41,6 @@ bool fileExists(const std::wstring& path) {
 class CommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        hostsPath_ = hostsFilePath();
-        original_ = fileBytes(hostsPath_);
         ASSERT_TRUE(folder_.ok());
         ASSERT_TRUE(program_.start(folder_.exePath()));
         const ReadyWindow ready = program_.waitUntilReady();
@@ -53,12 +51,6 @@ protected:
 
     void TearDown() override {
         program_.end();
-        SetFileAttributesW(hostsPath_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (original_) {
-            writeFileBytes(hostsPath_, *original_);
-        } else {
-            DeleteFileW(hostsPath_.c_str());
-        }
     }
 
     // Clicks and waits until the command has returned; false when it did not return in time,
@@ -81,8 +73,8 @@ protected:
         ASSERT_TRUE(writeFileBytes(hostsPath_, bytes));
     }
 
-    std::wstring hostsPath_;
-    std::optional<std::string> original_;
+    KeptHostsFile kept_;
+    const std::wstring hostsPath_ = kept_.path();
     ProgramFolder folder_;
     Program program_;
     HWND window_ = nullptr;

@@ -64,18 +64,11 @@ void spinUntil(double start, double seconds) {
 class SaveFaults : public ::testing::Test {
 protected:
     void SetUp() override {
-        hostsPath_ = hostsFilePath();
-        original_ = fileBytes(hostsPath_);
         ASSERT_TRUE(folder_.ok());
     }
 
     void TearDown() override {
         program_.end();
-        if (original_) {
-            writeFileBytes(hostsPath_, *original_);
-        } else {
-            DeleteFileW(hostsPath_.c_str());
-        }
         for (const std::wstring& name : saveTemps(folderOf(hostsPath_))) {
             DeleteFileW((folderOf(hostsPath_) + L"\\" + name).c_str());
         }
@@ -94,8 +87,8 @@ protected:
         ASSERT_TRUE(writeFileBytes(hostsPath_, old));
     }
 
-    std::wstring hostsPath_;
-    std::optional<std::string> original_;
+    KeptHostsFile kept_;
+    const std::wstring hostsPath_ = kept_.path();
     ProgramFolder folder_;
     Program program_;
     HWND window_ = nullptr;
