@@ -26,26 +26,14 @@ constexpr wchar_t kUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kelvane";
 constexpr DWORD kInstallMs = 60000;
 
-std::string narrow(const std::wstring& text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string result(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &result[0], n, nullptr, nullptr);
-    return result;
-}
-
 std::wstring lower(std::wstring text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
     return text;
 }
 
-// The build gives a host path; under Wine a Unix path is reached through drive Z:.
 std::wstring setupPath() {
-    const std::string raw = KELVANE_SETUP_PATH;
-    std::wstring path(raw.begin(), raw.end());
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
+    return buildPathOnWindows(KELVANE_SETUP_PATH);
 }
 
 std::wstring shellFolder(int csidl) {

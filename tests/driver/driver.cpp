@@ -186,12 +186,23 @@ std::wstring widen(std::string_view utf8) {
     return result;
 }
 
-std::wstring builtProgramPath() {
-    std::wstring path = widen(KELVANE_PROGRAM_PATH);
-    // Under Wine the build's Unix path is reached through drive Z:.
+std::string narrow(std::wstring_view text) {
+    const int size = static_cast<int>(text.size());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string result(n > 0 ? n : 0, '\0');
+    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &result[0], n, nullptr, nullptr);
+    return result;
+}
+
+std::wstring buildPathOnWindows(std::string_view buildPath) {
+    std::wstring path = widen(buildPath);
     if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
     std::replace(path.begin(), path.end(), L'/', L'\\');
     return path;
+}
+
+std::wstring builtProgramPath() {
+    return buildPathOnWindows(KELVANE_PROGRAM_PATH);
 }
 
 // ---- ProgramFolder

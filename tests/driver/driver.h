@@ -239,7 +239,12 @@ private:
 // U+DC00 + b stands for the byte b, as the program's boxes carry bytes that do not decode.
 std::string ansiBytes(std::wstring_view text);
 std::wstring fromAnsi(std::string_view bytes);
-// UTF-8, as the driver's messages are written, in UTF-16.
+// UTF-8, as the driver's messages are written, in UTF-16, and back.
 std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view text);
+
+// A path the build gives (a Unix path when the build ran on Linux) as this process reaches it:
+// under Wine through drive Z:, with backslashes.
+std::wstring buildPathOnWindows(std::string_view buildPath);
 
 }  // namespace kelvane::e2e

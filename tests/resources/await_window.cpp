@@ -43,14 +43,6 @@ std::wstring captionButtonFace() {
     return face;
 }
 
-std::string utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(size > 0 ? static_cast<size_t>(size) : 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
-    bytes.resize(bytes.size() - 1);
-    return bytes;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,7 +51,7 @@ int main(int argc, char** argv) {
 
     const std::wstring buttonFace = captionButtonFace();
     if (buttonFace != L"Marlett") {
-        return fail(("no Marlett for the caption buttons, \"" + utf8(buttonFace) + "\" instead").c_str());
+        return fail(("no Marlett for the caption buttons, \"" + narrow(buttonFace) + "\" instead").c_str());
     }
 
     // Started by the caller, the copy may be in any process.

@@ -1,6 +1,8 @@
 // Reads the resources back from the built program file, as Explorer, the loader and the shell
 // see them: the icon group and its images, the version information, the manifest, and the
 // DLLs the file imports.
+#include "driver.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,13 +21,8 @@
 
 namespace {
 
-// The path CMake gives is a build-host path. Under Wine a Unix path is reached through drive Z:.
 std::wstring programPath() {
-    const std::string raw = KELVANE_EXE_PATH;
-    std::wstring path(raw.begin(), raw.end());
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
+    return kelvane::e2e::buildPathOnWindows(KELVANE_EXE_PATH);
 }
 
 struct ModuleCloser {
